@@ -1,0 +1,28 @@
+#!/bin/sh
+# Runs a Windows program under Wine in the prefix named by the first argument,
+# creating that prefix on first use. Used as the build's cross-compiling emulator.
+set -eu
+WINEPREFIX=$1
+shift
+export WINEPREFIX
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1'
+fi
+# An X display for programs that open windows, when the test fixture started one.
+display_file=$(dirname "$WINEPREFIX")/xvfb.display
+if [ -z "${DISPLAY:-}" ] && [ -f "$display_file" ]; then
+    DISPLAY=:$(cat "$display_file")
+    export DISPLAY
+fi
+# Wine's background services, started by whichever program comes first,
+# inherit its output handles and outlive it. Writing to a file rather than to
+# the caller's pipe keeps a caller that reads to end-of-file from waiting on them.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+status=0
+wine "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+exit "$status"
