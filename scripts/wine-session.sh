@@ -6,7 +6,12 @@ wine_session_start() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     mkdir -p "$WINEPREFIX"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        # Let the prefix's first start finish all its background work before
+        # any test runs: programs started meanwhile can stall for minutes.
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
     wineserver -p
-    [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
     trap 'wineserver -k 2>/dev/null || true' EXIT
 }
