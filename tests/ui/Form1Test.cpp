@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/ScratchHive.h"
+#include "ui/Form1.h"
+#include "ui/MessageBoxCloser.h"
+
+namespace {
+
+struct ExpectedControl {
+    int id;
+    const wchar_t* className;
+    int left, top, width, height;  // pixels at 96 DPI
+    const wchar_t* text;
+};
+
+// Form1 as a person sees it at 96 DPI.
+const ExpectedControl kControls[] = {
+    {ui::ID_IMAGE1, L"Static", 16, 8, 32, 32, L""},
+    {ui::ID_LABEL1, L"Static", 56, 8, 313, 25, L"Moxvane"},
+    {ui::ID_LABEL2, L"Static", 24, 48, 385, 49,
+     L"WMP, by default, supports a dangerous feature that allows scripting to be embedded within "
+     L"media files. WMP will then execute the scripting when the media file is played."},
+    {ui::ID_LABEL3, L"Static", 24, 104, 385, 41,
+     L"By clicking the \"Activate Fix\" button below, a registry entry will be added that tells "
+     L"Windows Media Player to disable its scripting functions."},
+    {ui::ID_COMMAND1, L"Button", 8, 160, 225, 25, L"Activate Fix - DISABLE SCRIPTING IN WMP"},
+    {ui::ID_COMMAND2, L"Button", 240, 160, 185, 25, L"Re-enable Scripting in WMP"},
+    {ui::ID_LABEL4, L"Static", 0, 208, 433, 17, nullptr},
+    {ui::ID_LABEL5, L"Static", 0, 224, 433, 17, nullptr},
+};
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[512] = L"";
+    GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+RECT ClientRectOf(HWND form, HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Closing Form1 ends the program's loop with WM_QUIT; take it off this
+// thread's queue, or the next test's message box would end at once.
+void CloseForm(HWND form) {
+    DestroyWindow(form);
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+class Form1Test : public testing::TestWithParam<int> {
+protected:
+    Form1Test() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam())) {}
+    ~Form1Test() override { CloseForm(form_); }
+
+    int Scaled(int pixels) const { return MulDiv(pixels, GetParam(), 96); }
+
+    HWND form_;
+};
+
+TEST_P(Form1Test, ClientAreaAndEveryControlScaleWithTheDpi) {
+    ASSERT_NE(nullptr, form_);
+    RECT client;
+    GetClientRect(form_, &client);
+    EXPECT_EQ(Scaled(434), client.right);
+    EXPECT_EQ(Scaled(252), client.bottom);
+    for (const ExpectedControl& expected : kControls) {
+        const HWND control = GetDlgItem(form_, expected.id);
+        ASSERT_NE(nullptr, control) << expected.id;
+        const RECT rect = ClientRectOf(form_, control);
+        EXPECT_EQ(Scaled(expected.left), rect.left) << expected.id;
+        EXPECT_EQ(Scaled(expected.top), rect.top) << expected.id;
+        EXPECT_NEAR(Scaled(expected.width), rect.right - rect.left, 1) << expected.id;
+        EXPECT_NEAR(Scaled(expected.height), rect.bottom - rect.top, 1) << expected.id;
+        wchar_t className[32] = L"";
+        GetClassNameW(control, className, 32);
+        EXPECT_STREQ(expected.className, className);
+        if (expected.text != nullptr) {
+            EXPECT_EQ(expected.text, TextOf(control));
+        }
+    }
+}
+
+TEST_P(Form1Test, FontsAreTahomaInPoints) {
+    for (const int id : {ui::ID_LABEL1, ui::ID_LABEL2, ui::ID_COMMAND1, ui::ID_LABEL5}) {
+        const auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(form_, id, WM_GETFONT, 0, 0));
+        LOGFONTW logFont{};
+        ASSERT_NE(0, GetObjectW(font, sizeof logFont, &logFont)) << id;
+        EXPECT_STREQ(L"Tahoma", logFont.lfFaceName);
+        EXPECT_EQ(ANSI_CHARSET, logFont.lfCharSet);
+        const bool title = id == ui::ID_LABEL1;
+        EXPECT_EQ(-MulDiv(title ? 1200 : 825, GetParam(), 7200), logFont.lfHeight) << id;
+        EXPECT_EQ(title ? FW_BOLD : FW_NORMAL, logFont.lfWeight) << id;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 144));
+
+class Form1BehaviourTest : public testing::Test {
+protected:
+    Form1BehaviourTest() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), 96)) {
+        ShowWindow(form_, SW_SHOWNORMAL);
+        SetForegroundWindow(form_);
+        SetActiveWindow(form_);
+    }
+    ~Form1BehaviourTest() override { CloseForm(form_); }
+
+    HWND Button(int id) const { return GetDlgItem(form_, id); }
+    // What a button tells its window when it is clicked.
+    void Click(int id) const {
+        SendMessageW(form_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Button(id)));
+    }
+
+    testing_support::ScratchHive hive_;
+    HWND form_;
+};
+
+TEST_F(Form1BehaviourTest, FixedFrameWithCloseButtonOnly) {
+    const LONG_PTR style = GetWindowLongPtrW(form_, GWL_STYLE);
+    EXPECT_EQ(WS_CAPTION, style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_EQ(L"Moxvane", TextOf(form_));
+}
+
+TEST_F(Form1BehaviourTest, FocusStartsOnCommand1AndTabMovesBetweenTheButtonsOnly) {
+    EXPECT_EQ(Button(ui::ID_COMMAND1), GetFocus());
+    EXPECT_EQ(Button(ui::ID_COMMAND2), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND1), FALSE));
+    EXPECT_EQ(Button(ui::ID_COMMAND1), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND2), FALSE));
+    EXPECT_EQ(Button(ui::ID_COMMAND2), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND1), TRUE));
+}
+
+TEST_F(Form1BehaviourTest, EscAndEnterRunNoAction) {
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        MSG message{Button(ui::ID_COMMAND1), WM_KEYDOWN, key, 0, 0, {}};
+        IsDialogMessageW(form_, &message);
+    }
+    EXPECT_TRUE(IsWindow(form_));
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER,
+                                            L"Software\\Microsoft\\MediaPlayer\\Preferences"));
+}
+
+TEST_F(Form1BehaviourTest, ClicksRunTheirActionsAndReportInABox) {
+    {
+        testing_support::MessageBoxCloser closer;
+        Click(ui::ID_COMMAND1);
+        ASSERT_TRUE(closer.Wait());
+        EXPECT_EQ(L"Success! --> WMP Scripting disabled", closer.Title());
+    }
+    EXPECT_TRUE(testing_support::ReadStoredValue(HKEY_CURRENT_USER,
+                                                 L"Software\\Microsoft\\MediaPlayer\\Preferences",
+                                                 L"PlayerScriptCommandsEnabled")
+                    .exists);
+    {
+        testing_support::MessageBoxCloser closer;
+        Click(ui::ID_COMMAND2);
+        ASSERT_TRUE(closer.Wait());
+        EXPECT_EQ(L"Scripting re-enabled in WMP.", closer.Title());
+        EXPECT_EQ(L"Scripting in WMP has been re-enabled for the current user.", closer.Text());
+    }
+    EXPECT_FALSE(testing_support::ReadStoredValue(HKEY_CURRENT_USER,
+                                                  L"Software\\Microsoft\\MediaPlayer\\Preferences",
+                                                  L"PlayerScriptCommandsEnabled")
+                     .exists);
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Test fixture: starts (start) or stops (stop) a private X server for the
+# window tests; the Wine runner reads its display number from the build tree.
+set -eu
+build_dir=$1
+display_file=$build_dir/xvfb.display
+case $2 in
+start)
+    rm -f "$display_file"
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
+        </dev/null >/dev/null 2>&1 &
+    echo $! >"$build_dir/xvfb.pid"
+    for _ in $(seq 50); do [ -s "$display_file" ] && exit 0; sleep 0.1; done
+    exit 1
+    ;;
+stop)
+    [ -f "$build_dir/xvfb.pid" ] && kill "$(cat "$build_dir/xvfb.pid")" 2>/dev/null || true
+    rm -f "$display_file" "$build_dir/xvfb.pid"
+    ;;
+esac

@@ -1,0 +1,166 @@
+#include "ui/Form1.h"
+
+#include "actions/FixActions.h"
+#include "ui/Form1Layout.h"
+
+namespace ui {
+namespace {
+
+constexpr const wchar_t* FORM1_CLASS = L"MoxvaneForm1";
+constexpr DWORD FORM1_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr int PROGRAM_ICON = 1;
+
+// What the window keeps for its lifetime.
+struct Form1State {
+    int dpi;
+    HFONT regularFont;
+    HFONT boldFont;
+    HICON icon;  // shared: owned by the system
+    HWND focused;  // restored when the window is activated again, as dialogs do
+};
+
+Form1State* StateOf(HWND form) {
+    return reinterpret_cast<Form1State*>(GetWindowLongPtrW(form, GWLP_USERDATA));
+}
+
+int Scale(int twips, int dpi) { return MulDiv(twips, dpi, TWIPS_PER_INCH); }
+
+HFONT CreateTahoma(int centipoints, bool bold, int dpi) {
+    return CreateFontW(-MulDiv(centipoints, dpi, 7200), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                       FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, FONT_FACE);
+}
+
+const wchar_t* ClassOf(ControlKind kind) { return kind == ControlKind::Button ? L"BUTTON" : L"STATIC"; }
+
+DWORD StyleOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
+        case ControlKind::Picture: return SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
+        case ControlKind::CentredLabel: return SS_CENTER | SS_NOPREFIX;
+        case ControlKind::Label: break;
+    }
+    return SS_LEFT | SS_NOPREFIX;
+}
+
+void CreateControl(HWND form, const ControlLayout& layout, const Form1State& state) {
+    const HWND control = CreateWindowExW(
+        0, ClassOf(layout.kind), layout.text, WS_CHILD | WS_VISIBLE | StyleOf(layout.kind),
+        Scale(layout.left, state.dpi), Scale(layout.top, state.dpi), Scale(layout.width, state.dpi),
+        Scale(layout.height, state.dpi), form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+        nullptr, nullptr);
+    if (layout.kind == ControlKind::Picture) {
+        SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
+    } else {
+        SendMessageW(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(layout.bold ? state.boldFont : state.regularFont), FALSE);
+    }
+}
+
+LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
+    auto* const state = static_cast<Form1State*>(create.lpCreateParams);
+    SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    for (const ControlLayout& layout : FORM1_CONTROLS) {
+        CreateControl(form, layout, *state);
+    }
+    state->focused = GetDlgItem(form, ID_COMMAND1);
+    return 0;
+}
+
+void OnCommand(HWND form, int id, int notification) {
+    if (notification != BN_CLICKED) {
+        return;
+    }
+    if (id == ID_COMMAND1) {
+        actions::Command1_Click(form);
+    } else if (id == ID_COMMAND2) {
+        actions::Command2_Click(form);
+    }
+}
+
+// Labels paint opaquely in the window's own colour.
+LRESULT OnCtlColorStatic(HWND form, HDC dc) {
+    SetBkColor(dc, FORM1_BACKGROUND);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    return static_cast<LRESULT>(GetClassLongPtrW(form, GCLP_HBRBACKGROUND));
+}
+
+void OnActivate(HWND form, bool active, Form1State& state) {
+    if (active) {
+        SetFocus(state.focused);
+    } else if (const HWND focus = GetFocus(); focus != nullptr && IsChild(form, focus)) {
+        state.focused = focus;
+    }
+}
+
+void OnDestroy(const Form1State& state) {
+    DeleteObject(state.regularFont);
+    DeleteObject(state.boldFont);
+    delete &state;
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form1State* const state = StateOf(form);
+    switch (message) {
+        case WM_CREATE: return OnCreate(form, *reinterpret_cast<CREATESTRUCTW*>(lParam));
+        case WM_COMMAND: OnCommand(form, LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_CTLCOLORSTATIC: return OnCtlColorStatic(form, reinterpret_cast<HDC>(wParam));
+        case WM_ACTIVATE: OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state); return 0;
+        case WM_DESTROY: OnDestroy(*state); return 0;
+        default: return DefWindowProcW(form, message, wParam, lParam);
+    }
+}
+
+// The class owns the background brush for the life of the process.
+bool RegisterForm1Class(HINSTANCE instance, HICON icon) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (GetClassInfoExW(instance, FORM1_CLASS, &windowClass)) {
+        return true;
+    }
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = Form1Proc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = CreateSolidBrush(FORM1_BACKGROUND);
+    windowClass.lpszClassName = FORM1_CLASS;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+}  // namespace
+
+HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
+    const HICON icon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(PROGRAM_ICON), IMAGE_ICON, 32, 32, LR_SHARED));
+    auto* const state = new Form1State{dpi, CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, dpi),
+                                       CreateTahoma(FONT_BOLD_CENTIPOINTS, true, dpi), icon,
+                                       nullptr};
+    RECT frame{0, 0, Scale(FORM1_CLIENT_WIDTH, dpi), Scale(FORM1_CLIENT_HEIGHT, dpi)};
+    AdjustWindowRectEx(&frame, FORM1_STYLE, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    HWND form = nullptr;
+    if (RegisterForm1Class(instance, icon)) {
+        form = CreateWindowExW(0, FORM1_CLASS, FORM1_CAPTION, FORM1_STYLE, left, top, width,
+                               height, nullptr, nullptr, instance, state);
+    }
+    return form;
+}
+
+int RunForm1(HWND form) noexcept {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // The dialog manager gives Tab, Shift+Tab and Space their usual meaning.
+        if (!IsDialogMessageW(form, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace ui

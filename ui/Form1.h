@@ -1,0 +1,25 @@
+// The program's one window: the explanation, the icon and the two buttons.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// Control identifiers. 1 and 2 are avoided: the dialog manager sends IDOK and
+// IDCANCEL for Enter and Esc, which must not reach the buttons.
+inline constexpr int ID_COMMAND1 = 1001;
+inline constexpr int ID_COMMAND2 = 1002;
+inline constexpr int ID_IMAGE1 = 1003;
+inline constexpr int ID_LABEL1 = 1011;
+inline constexpr int ID_LABEL2 = 1012;
+inline constexpr int ID_LABEL3 = 1013;
+inline constexpr int ID_LABEL4 = 1014;
+inline constexpr int ID_LABEL5 = 1015;
+
+// Creates Form1 (hidden) laid out for `dpi` dots per inch, centred on the screen.
+HWND CreateForm1(HINSTANCE instance, int dpi) noexcept;
+
+// Runs the window's message loop until it closes; returns the exit code.
+int RunForm1(HWND form) noexcept;
+
+}  // namespace ui
