@@ -28,8 +28,12 @@ FixMessage UndoFix() noexcept {
     return status == 0 ? MESSAGE_UNDO_SUCCESS : MESSAGE_UNDO_FAILURE;
 }
 
-void Command1_Click(HWND owner) noexcept { ShowFixMessage(owner, ApplyFix()); }
+void Command1_Click(HWND owner) noexcept {
+    ShowFixMessage(owner, ApplyFix());
+}
 
-void Command2_Click(HWND owner) noexcept { ShowFixMessage(owner, UndoFix()); }
+void Command2_Click(HWND owner) noexcept {
+    ShowFixMessage(owner, UndoFix());
+}
 
 }  // namespace actions

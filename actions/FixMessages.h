@@ -11,15 +11,12 @@ inline constexpr FixMessage MESSAGE_APPLY_SUCCESS{
     L"additional user on this computer to disable scripting for everyone."};
 
 inline constexpr FixMessage MESSAGE_APPLY_FAILURE{
-    L"Error",
-    L"There was an error creating the registry key - scripting in WMP is NOT disabled."};
+    L"Error", L"There was an error creating the registry key - scripting in WMP is NOT disabled."};
 
 inline constexpr FixMessage MESSAGE_UNDO_SUCCESS{
-    L"Scripting re-enabled in WMP.",
-    L"Scripting in WMP has been re-enabled for the current user."};
+    L"Scripting re-enabled in WMP.", L"Scripting in WMP has been re-enabled for the current user."};
 
 inline constexpr FixMessage MESSAGE_UNDO_FAILURE{
-    L"Error",
-    L"There was an error deleting the registry key - it may have already been deleted."};
+    L"Error", L"There was an error deleting the registry key - it may have already been deleted."};
 
 }  // namespace actions

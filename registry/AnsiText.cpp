@@ -42,9 +42,13 @@ void FreeText(char* bytes) {
 AnsiText::AnsiText(const wchar_t* text) noexcept
     : AnsiText(text, text != nullptr ? std::wcslen(text) : 0) {}
 
-AnsiText::AnsiText(const wchar_t* text, std::size_t length) noexcept { Convert(text, length); }
+AnsiText::AnsiText(const wchar_t* text, std::size_t length) noexcept {
+    Convert(text, length);
+}
 
-AnsiText::~AnsiText() { FreeText(bytes_); }
+AnsiText::~AnsiText() {
+    FreeText(bytes_);
+}
 
 void AnsiText::Replace(char* bytes, DWORD byteLength) noexcept {
     FreeText(bytes_);

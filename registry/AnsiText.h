@@ -12,7 +12,7 @@
 namespace modRegistry {
 
 class AnsiText {
-public:
+  public:
     explicit AnsiText(const wchar_t* text) noexcept;  // NUL-terminated; null reads as ""
     AnsiText(const wchar_t* text, std::size_t length) noexcept;
     AnsiText(const AnsiText&) = delete;
@@ -32,7 +32,7 @@ public:
     // Turns a path into its absolute form, resolved against the current directory.
     void MakeAbsolute() noexcept;
 
-private:
+  private:
     void Convert(const wchar_t* text, std::size_t length) noexcept;
     void Replace(char* bytes, DWORD byteLength) noexcept;
 

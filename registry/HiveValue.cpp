@@ -46,10 +46,17 @@ RegStatus SetInteger(HKEY key, const AnsiText& name, const Variant& value) {
 RegStatus SetTypedValue(HKEY key, const AnsiText& name, ValueKind kind, const Variant& value) {
     RegStatus status = ERROR_SUCCESS;
     switch (kind) {
-        case ValueKind::Text: status = SetText(key, name, value); break;
-        case ValueKind::Boolean: status = SetBoolean(key, name, value); break;
-        case ValueKind::Integer: status = SetInteger(key, name, value); break;
-        case ValueKind::None: break;
+        case ValueKind::Text:
+            status = SetText(key, name, value);
+            break;
+        case ValueKind::Boolean:
+            status = SetBoolean(key, name, value);
+            break;
+        case ValueKind::Integer:
+            status = SetInteger(key, name, value);
+            break;
+        case ValueKind::None:
+            break;
     }
     return status;
 }

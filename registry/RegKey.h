@@ -6,7 +6,7 @@
 namespace modRegistry {
 
 class RegKey {
-public:
+  public:
     RegKey() noexcept = default;
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
@@ -20,7 +20,7 @@ public:
 
     HKEY Get() const noexcept { return key_; }
 
-private:
+  private:
     LSTATUS Keep(LSTATUS openStatus) noexcept;
 
     HKEY key_ = nullptr;

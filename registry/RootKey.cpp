@@ -6,9 +6,8 @@ namespace modRegistry {
 namespace {
 
 class FileSearch {
-public:
-    explicit FileSearch(const char* pattern) noexcept
-        : handle_(FindFirstFileA(pattern, &entry_)) {}
+  public:
+    explicit FileSearch(const char* pattern) noexcept : handle_(FindFirstFileA(pattern, &entry_)) {}
     FileSearch(const FileSearch&) = delete;
     FileSearch& operator=(const FileSearch&) = delete;
     ~FileSearch() {
@@ -21,7 +20,7 @@ public:
     const WIN32_FIND_DATAA& Entry() const noexcept { return entry_; }
     void Next() noexcept { exhausted_ = FindNextFileA(handle_, &entry_) == FALSE; }
 
-private:
+  private:
     WIN32_FIND_DATAA entry_{};
     HANDLE handle_;
     bool exhausted_ = false;
@@ -46,7 +45,9 @@ bool MatchesOrdinaryFile(const wchar_t* path) {
     return found;
 }
 
-RootKey RootKeyOf(HKEY hive) { return static_cast<RootKey>(reinterpret_cast<LONG_PTR>(hive)); }
+RootKey RootKeyOf(HKEY hive) {
+    return static_cast<RootKey>(reinterpret_cast<LONG_PTR>(hive));
+}
 
 RootKey HiveOfAbbreviation(const wchar_t* rootName) {
     struct Abbreviation {

@@ -9,7 +9,7 @@
 namespace modRegistry {
 
 class ValueText {
-public:
+  public:
     explicit ValueText(const Variant& value) noexcept
         : conversion_(value.ConvertTo(VT_BSTR, text_)), ansi_(Wide(), SysStringLen(Wide())) {}
 
@@ -20,7 +20,7 @@ public:
     }
     const AnsiText& Ansi() const noexcept { return ansi_; }
 
-private:
+  private:
     BSTR Wide() const noexcept { return text_.Get().vt == VT_BSTR ? text_.Get().bstrVal : nullptr; }
 
     Variant text_;

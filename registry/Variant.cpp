@@ -19,7 +19,9 @@ bool IsIntegerType(VARTYPE type) {
 
 }  // namespace
 
-Variant::Variant() noexcept { VariantInit(&value_); }
+Variant::Variant() noexcept {
+    VariantInit(&value_);
+}
 
 Variant::Variant(std::int16_t number) noexcept : Variant() {
     value_.vt = VT_I2;
@@ -60,14 +62,17 @@ Variant& Variant::operator=(const Variant& other) noexcept {
     return *this;
 }
 
-Variant::~Variant() { VariantClear(&value_); }
+Variant::~Variant() {
+    VariantClear(&value_);
+}
 
 HRESULT Variant::ConvertTo(VARTYPE type, Variant& out) const noexcept {
     VariantClear(&out.value_);
     if (IsIntegerType(type) && IsNonFiniteNumber(value_)) {
         return DISP_E_OVERFLOW;
     }
-    return VariantChangeTypeEx(&out.value_, const_cast<VARIANT*>(&value_), LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, type);
+    return VariantChangeTypeEx(&out.value_, const_cast<VARIANT*>(&value_), LOCALE_USER_DEFAULT,
+                               VARIANT_ALPHABOOL, type);
 }
 
 }  // namespace modRegistry

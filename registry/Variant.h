@@ -9,7 +9,7 @@
 namespace modRegistry {
 
 class Variant {
-public:
+  public:
     Variant() noexcept;
     explicit Variant(std::int16_t number) noexcept;
     explicit Variant(std::int32_t number) noexcept;
@@ -27,7 +27,7 @@ public:
     // Returns S_OK or the conversion's HRESULT; `out` is left empty on failure.
     HRESULT ConvertTo(VARTYPE type, Variant& out) const noexcept;
 
-private:
+  private:
     VARIANT value_;
 };
 

@@ -25,7 +25,8 @@ RegStatus WriteRegValue(const wchar_t* rootName, const wchar_t* keyPath, const w
     if (root == ROOT_PROFILE_FILE) {
         status = WriteProfileValue(rootName, keyPath, valueName, ParseTypeCode(typeCode), value);
     } else if (root != ROOT_NONE) {
-        status = WriteHiveValue(HiveHandle(root), keyPath, valueName, ParseTypeCode(typeCode), value);
+        status =
+            WriteHiveValue(HiveHandle(root), keyPath, valueName, ParseTypeCode(typeCode), value);
     }
     return status;
 }

@@ -12,6 +12,6 @@ wine_session_start() {
         wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
-    wineserver -p
+    wineserver -p 2>/dev/null || true  # already running for this prefix: keep it
     trap 'wineserver -k 2>/dev/null || true' EXIT
 }

@@ -15,7 +15,7 @@ struct Form1State {
     int dpi;
     HFONT regularFont;
     HFONT boldFont;
-    HICON icon;  // shared: owned by the system
+    HICON icon;    // shared: owned by the system
     HWND focused;  // restored when the window is activated again, as dialogs do
 };
 
@@ -23,7 +23,9 @@ Form1State* StateOf(HWND form) {
     return reinterpret_cast<Form1State*>(GetWindowLongPtrW(form, GWLP_USERDATA));
 }
 
-int Scale(int twips, int dpi) { return MulDiv(twips, dpi, TWIPS_PER_INCH); }
+int Scale(int twips, int dpi) {
+    return MulDiv(twips, dpi, TWIPS_PER_INCH);
+}
 
 HFONT CreateTahoma(int centipoints, bool bold, int dpi) {
     return CreateFontW(-MulDiv(centipoints, dpi, 7200), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
@@ -31,14 +33,20 @@ HFONT CreateTahoma(int centipoints, bool bold, int dpi) {
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, FONT_FACE);
 }
 
-const wchar_t* ClassOf(ControlKind kind) { return kind == ControlKind::Button ? L"BUTTON" : L"STATIC"; }
+const wchar_t* ClassOf(ControlKind kind) {
+    return kind == ControlKind::Button ? L"BUTTON" : L"STATIC";
+}
 
 DWORD StyleOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
-        case ControlKind::Picture: return SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
-        case ControlKind::CentredLabel: return SS_CENTER | SS_NOPREFIX;
-        case ControlKind::Label: break;
+        case ControlKind::Button:
+            return BS_PUSHBUTTON | WS_TABSTOP;
+        case ControlKind::Picture:
+            return SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
+        case ControlKind::CentredLabel:
+            return SS_CENTER | SS_NOPREFIX;
+        case ControlKind::Label:
+            break;
     }
     return SS_LEFT | SS_NOPREFIX;
 }
@@ -47,13 +55,14 @@ void CreateControl(HWND form, const ControlLayout& layout, const Form1State& sta
     const HWND control = CreateWindowExW(
         0, ClassOf(layout.kind), layout.text, WS_CHILD | WS_VISIBLE | StyleOf(layout.kind),
         Scale(layout.left, state.dpi), Scale(layout.top, state.dpi), Scale(layout.width, state.dpi),
-        Scale(layout.height, state.dpi), form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
-        nullptr, nullptr);
+        Scale(layout.height, state.dpi), form,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), nullptr, nullptr);
     if (layout.kind == ControlKind::Picture) {
         SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
     } else {
         SendMessageW(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(layout.bold ? state.boldFont : state.regularFont), FALSE);
+                     reinterpret_cast<WPARAM>(layout.bold ? state.boldFont : state.regularFont),
+                     FALSE);
     }
 }
 
@@ -103,12 +112,21 @@ void OnDestroy(const Form1State& state) {
 LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     Form1State* const state = StateOf(form);
     switch (message) {
-        case WM_CREATE: return OnCreate(form, *reinterpret_cast<CREATESTRUCTW*>(lParam));
-        case WM_COMMAND: OnCommand(form, LOWORD(wParam), HIWORD(wParam)); return 0;
-        case WM_CTLCOLORSTATIC: return OnCtlColorStatic(form, reinterpret_cast<HDC>(wParam));
-        case WM_ACTIVATE: OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state); return 0;
-        case WM_DESTROY: OnDestroy(*state); return 0;
-        default: return DefWindowProcW(form, message, wParam, lParam);
+        case WM_CREATE:
+            return OnCreate(form, *reinterpret_cast<CREATESTRUCTW*>(lParam));
+        case WM_COMMAND:
+            OnCommand(form, LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(form, reinterpret_cast<HDC>(wParam));
+        case WM_ACTIVATE:
+            OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state);
+            return 0;
+        case WM_DESTROY:
+            OnDestroy(*state);
+            return 0;
+        default:
+            return DefWindowProcW(form, message, wParam, lParam);
     }
 }
 
@@ -134,9 +152,9 @@ bool RegisterForm1Class(HINSTANCE instance, HICON icon) {
 HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
     const HICON icon = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(PROGRAM_ICON), IMAGE_ICON, 32, 32, LR_SHARED));
-    auto* const state = new Form1State{dpi, CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, dpi),
-                                       CreateTahoma(FONT_BOLD_CENTIPOINTS, true, dpi), icon,
-                                       nullptr};
+    auto* const state =
+        new Form1State{dpi, CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, dpi),
+                       CreateTahoma(FONT_BOLD_CENTIPOINTS, true, dpi), icon, nullptr};
     RECT frame{0, 0, Scale(FORM1_CLIENT_WIDTH, dpi), Scale(FORM1_CLIENT_HEIGHT, dpi)};
     AdjustWindowRectEx(&frame, FORM1_STYLE, FALSE, 0);
     const int width = frame.right - frame.left;
@@ -145,8 +163,8 @@ HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     HWND form = nullptr;
     if (RegisterForm1Class(instance, icon)) {
-        form = CreateWindowExW(0, FORM1_CLASS, FORM1_CAPTION, FORM1_STYLE, left, top, width,
-                               height, nullptr, nullptr, instance, state);
+        form = CreateWindowExW(0, FORM1_CLASS, FORM1_CAPTION, FORM1_STYLE, left, top, width, height,
+                               nullptr, nullptr, instance, state);
     }
     return form;
 }

@@ -22,8 +22,10 @@ void PutLittleEndian(Bytes& out, std::uint32_t value, int bytes) {
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -35,15 +37,18 @@ struct PixelMap {
 
 bool ReadPixelMap(const char* path, PixelMap& map) {
     std::FILE* file = std::fopen(path, "r");
-    if (file == nullptr) return false;
+    if (file == nullptr)
+        return false;
     char line[256];
     while (std::fgets(line, sizeof line, file) != nullptr) {
         unsigned rgb = 0;
-        if (line[0] == '#' || line[0] == '\n') continue;
+        if (line[0] == '#' || line[0] == '\n')
+            continue;
         if (line[1] == ' ' && std::sscanf(line + 2, "%6x", &rgb) == 1 && HexDigit(line[0]) >= 0) {
             map.palette[HexDigit(line[0])] = rgb;
         } else if (map.rows < kSize && std::strlen(line) >= kSize) {
-            for (int x = 0; x < kSize; ++x) map.pixels[map.rows][x] = HexDigit(line[x]);
+            for (int x = 0; x < kSize; ++x)
+                map.pixels[map.rows][x] = HexDigit(line[x]);
             ++map.rows;
         }
     }
@@ -54,10 +59,11 @@ bool ReadPixelMap(const char* path, PixelMap& map) {
 // A 4-bit DIB with its AND mask, rows bottom-up, as icon resources hold it.
 Bytes IconImage(const PixelMap& map) {
     Bytes image;
-    for (const std::uint32_t field : {40u, 32u, 64u}) PutLittleEndian(image, field, 4);
-    PutLittleEndian(image, 1, 2);   // planes
-    PutLittleEndian(image, 4, 2);   // bits per pixel
-    PutLittleEndian(image, 0, 4);   // uncompressed
+    for (const std::uint32_t field : {40u, 32u, 64u})
+        PutLittleEndian(image, field, 4);
+    PutLittleEndian(image, 1, 2);  // planes
+    PutLittleEndian(image, 4, 2);  // bits per pixel
+    PutLittleEndian(image, 0, 4);  // uncompressed
     PutLittleEndian(image, kSize * (kColourRowBytes + kMaskRowBytes), 4);
     PutLittleEndian(image, 0, 4);
     PutLittleEndian(image, 0, 4);
@@ -80,7 +86,8 @@ Bytes IconImage(const PixelMap& map) {
         for (int x = 0; x < kSize; x += 8) {
             std::uint8_t bits = 0;
             for (int bit = 0; bit < 8; ++bit) {
-                if (map.pixels[y][x + bit] < 0) bits |= static_cast<std::uint8_t>(0x80 >> bit);
+                if (map.pixels[y][x + bit] < 0)
+                    bits |= static_cast<std::uint8_t>(0x80 >> bit);
             }
             image.push_back(bits);
         }
@@ -90,7 +97,8 @@ Bytes IconImage(const PixelMap& map) {
 
 Bytes IconFile(const Bytes& image) {
     Bytes file;
-    for (const std::uint32_t word : {0u, 1u, 1u}) PutLittleEndian(file, word, 2);
+    for (const std::uint32_t word : {0u, 1u, 1u})
+        PutLittleEndian(file, word, 2);
     file.push_back(kSize);
     file.push_back(kSize);
     file.push_back(16);
@@ -105,7 +113,8 @@ Bytes IconFile(const Bytes& image) {
 
 bool WriteBytes(const char* path, const Bytes& bytes) {
     std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
+    if (file == nullptr)
+        return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
 }

@@ -23,7 +23,7 @@ testing_support::StoredValue ScriptSetting() {
 }
 
 class FixActionsTest : public testing::Test {
-protected:
+  protected:
     testing_support::ScratchHive hive_;
 };
 
@@ -50,10 +50,12 @@ TEST_F(FixActionsTest, UndoRemovesTheValueAndSucceedsWhenItIsAlreadyGone) {
 
 TEST_F(FixActionsTest, ApplyAndUndoKeepThePlayersOtherSettings) {
     StoreValue(HKEY_CURRENT_USER, kPreferences, L"Volume", REG_DWORD, {50, 0, 0, 0});
-    testing_support::CreateKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\MediaPlayer\\Preferences\\Sub");
+    testing_support::CreateKey(HKEY_CURRENT_USER,
+                               L"Software\\Microsoft\\MediaPlayer\\Preferences\\Sub");
     actions::ApplyFix();
     actions::UndoFix();
-    EXPECT_EQ((Bytes{50, 0, 0, 0}), ReadStoredValue(HKEY_CURRENT_USER, kPreferences, L"Volume").bytes);
+    EXPECT_EQ((Bytes{50, 0, 0, 0}),
+              ReadStoredValue(HKEY_CURRENT_USER, kPreferences, L"Volume").bytes);
     EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER,
                                            L"Software\\Microsoft\\MediaPlayer\\Preferences\\Sub"));
 }
@@ -77,9 +79,10 @@ TEST_F(FixActionsTest, LockedPreferencesGiveTheFailureMessagesAndStayUnchanged) 
 }
 
 TEST_F(FixActionsTest, SuccessMessagesSayWhatHappened) {
-    EXPECT_STREQ(L"Scripting in WMP has been disabled for the current user! Re-run this program "
-                 L"for every additional user on this computer to disable scripting for everyone.",
-                 actions::ApplyFix().text);
+    EXPECT_STREQ(
+        L"Scripting in WMP has been disabled for the current user! Re-run this program "
+        L"for every additional user on this computer to disable scripting for everyone.",
+        actions::ApplyFix().text);
     EXPECT_STREQ(L"Scripting in WMP has been re-enabled for the current user.",
                  actions::UndoFix().text);
 }

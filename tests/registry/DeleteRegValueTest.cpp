@@ -21,7 +21,7 @@ constexpr const wchar_t* kKey = L"Software\\Moxvane\\Values";
 constexpr const wchar_t* kName = L"Setting";
 
 class DeleteRegValueTest : public testing::Test {
-protected:
+  protected:
     ScratchHive hive_;
 };
 

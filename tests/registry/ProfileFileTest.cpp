@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kOriginal = "[Player]\r\nVolume=5\r\n";
 
 class ProfileFileTest : public testing::Test {
-protected:
+  protected:
     TempDirectory dir_;
     std::wstring file_ = dir_.WriteFile(L"settings.ini", kOriginal);
 };
@@ -67,7 +67,8 @@ TEST_F(ProfileFileTest, BareNameWritesTheFileInTheCurrentDirectory) {
     wchar_t previous[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryW(dir_.Path().c_str()));
-    const auto status = WriteRegValue(L"settings.ini", L"Player", L"Scripts", L"S", Variant(L"off"));
+    const auto status =
+        WriteRegValue(L"settings.ini", L"Player", L"Scripts", L"S", Variant(L"off"));
     SetCurrentDirectoryW(previous);
     ASSERT_EQ(0, status);
     EXPECT_EQ("[Player]\r\nVolume=5\r\nScripts=off\r\n", ReadFileBytes(file_));

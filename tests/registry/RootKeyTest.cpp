@@ -41,17 +41,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 class NotARootTest : public testing::TestWithParam<const wchar_t*> {};
 
-TEST_P(NotARootTest, ResolvesToNone) { EXPECT_EQ(modRegistry::ROOT_NONE, ResolveRootKey(GetParam())); }
+TEST_P(NotARootTest, ResolvesToNone) {
+    EXPECT_EQ(modRegistry::ROOT_NONE, ResolveRootKey(GetParam()));
+}
 
 INSTANTIATE_TEST_SUITE_P(EveryCase, NotARootTest,
                          testing::Values(L"HKUS", L" HKCU", L"HKCU ", L"HK CU", L"HKCU\\Software",
-                                         L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKPD",
-                                         L"", nullptr, L"Z:\\no\\such\\directory\\file.ini",
+                                         L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKPD", L"",
+                                         nullptr, L"Z:\\no\\such\\directory\\file.ini",
                                          L"\\\\?\\<>|\"", L"C:\\*\\x.ini"));
 
 // A folder of lookup targets, each named by what it is.
 class ProfileLookupTest : public testing::Test {
-protected:
+  protected:
     ProfileLookupTest() {
         dir_.WriteFile(L"plain.ini", "[a]\r\n");
         dir_.WriteFile(L"readonly.ini", "", FILE_ATTRIBUTE_READONLY);
@@ -60,7 +62,9 @@ protected:
         dir_.MakeDirectory(L"folder.ini");
         dir_.MakeDirectory(L"onlyfolder.cfg");
     }
-    RootKey Resolve(const std::wstring& name) const { return ResolveRootKey(dir_.Path(name).c_str()); }
+    RootKey Resolve(const std::wstring& name) const {
+        return ResolveRootKey(dir_.Path(name).c_str());
+    }
 
     TempDirectory dir_;
 };

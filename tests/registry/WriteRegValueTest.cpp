@@ -28,10 +28,12 @@ struct StoredCase {
     Bytes bytes;
 };
 
-void PrintTo(const StoredCase& c, std::ostream* out) { *out << c.label; }
+void PrintTo(const StoredCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 class StoredImageTest : public testing::TestWithParam<StoredCase> {
-protected:
+  protected:
     ScratchHive hive_;
 };
 
@@ -74,10 +76,12 @@ struct RefusedCase {
     RegStatus status;
 };
 
-void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.label; }
+void PrintTo(const RefusedCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 class UnconvertibleValueTest : public testing::TestWithParam<RefusedCase> {
-protected:
+  protected:
     ScratchHive hive_;
 };
 
@@ -97,16 +101,18 @@ INSTANTIATE_TEST_SUITE_P(
     EveryCase, UnconvertibleValueTest,
     testing::Values(
         RefusedCase{"D above range", L"D", Variant(40000), static_cast<RegStatus>(DISP_E_OVERFLOW)},
-        RefusedCase{"D below range", L"D", Variant(-32769.0), static_cast<RegStatus>(DISP_E_OVERFLOW)},
+        RefusedCase{"D below range", L"D", Variant(-32769.0),
+                    static_cast<RegStatus>(DISP_E_OVERFLOW)},
         RefusedCase{"D NaN", L"D", Variant(kNaN), static_cast<RegStatus>(DISP_E_OVERFLOW)},
-        RefusedCase{"D infinity", L"D", Variant(kInfinity), static_cast<RegStatus>(DISP_E_OVERFLOW)},
+        RefusedCase{"D infinity", L"D", Variant(kInfinity),
+                    static_cast<RegStatus>(DISP_E_OVERFLOW)},
         RefusedCase{"D text", L"D", Variant(L"abc"), static_cast<RegStatus>(DISP_E_TYPEMISMATCH)},
         RefusedCase{"B text", L"B", Variant(L"abc"), static_cast<RegStatus>(DISP_E_TYPEMISMATCH)},
         RefusedCase{"S outside the code page", L"S", Variant(L"\u03B1\u03B2"),
                     ERROR_NO_UNICODE_TRANSLATION}));
 
 class WriteRegValueTest : public testing::Test {
-protected:
+  protected:
     ScratchHive hive_;
 };
 
@@ -115,13 +121,15 @@ TEST_F(WriteRegValueTest, TextIsStoredInTheAnsiCodePage) {
         GTEST_SKIP() << "expected bytes are those of code page 1252";
     }
     ASSERT_EQ(0, WriteRegValue(L"HKCU", kKey, kName, L"S", Variant(L"caf\u00E9")));
-    EXPECT_EQ((Bytes{'c', 'a', 'f', 0xE9, 0}), ReadStoredValue(HKEY_CURRENT_USER, kKey, kName).bytes);
+    EXPECT_EQ((Bytes{'c', 'a', 'f', 0xE9, 0}),
+              ReadStoredValue(HKEY_CURRENT_USER, kKey, kName).bytes);
 }
 
 TEST_F(WriteRegValueTest, CreatesEveryMissingKeyOnTheWay) {
     ASSERT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, L"Software\\Moxvane"));
     EXPECT_EQ(0, WriteRegValue(L"HKCU", L"Software\\Moxvane\\A\\B", kName, L"D", Variant(5)));
-    EXPECT_EQ((Bytes{5, 0, 0, 0}), ReadStoredValue(HKEY_CURRENT_USER, L"Software\\Moxvane\\A\\B", kName).bytes);
+    EXPECT_EQ((Bytes{5, 0, 0, 0}),
+              ReadStoredValue(HKEY_CURRENT_USER, L"Software\\Moxvane\\A\\B", kName).bytes);
 }
 
 TEST_F(WriteRegValueTest, ReplacesAValueOfAnotherType) {

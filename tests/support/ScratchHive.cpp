@@ -60,8 +60,8 @@ StoredValue ReadStoredValue(HKEY root, const wchar_t* keyPath, const wchar_t* va
     if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) ==
         ERROR_SUCCESS) {
         value.bytes.resize(size);
-        value.exists = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                        value.bytes.data(), &size) == ERROR_SUCCESS;
+        value.exists = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(),
+                                        &size) == ERROR_SUCCESS;
     }
     RegCloseKey(key);
     return value;

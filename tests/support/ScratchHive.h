@@ -11,13 +11,13 @@
 namespace testing_support {
 
 class ScratchHive {
-public:
+  public:
     explicit ScratchHive(HKEY hive = HKEY_CURRENT_USER);
     ScratchHive(const ScratchHive&) = delete;
     ScratchHive& operator=(const ScratchHive&) = delete;
     ~ScratchHive();
 
-private:
+  private:
     HKEY hive_;
     HKEY scratch_ = nullptr;
     std::wstring name_;
@@ -39,13 +39,13 @@ void CreateKey(HKEY root, const wchar_t* keyPath);
 // Leaves `keyPath` readable but not writable by anyone, as a key the user may
 // not modify; the owner keeps the right to unlock it, which the destructor does.
 class LockedKey {
-public:
+  public:
     LockedKey(HKEY root, const wchar_t* keyPath);
     LockedKey(const LockedKey&) = delete;
     LockedKey& operator=(const LockedKey&) = delete;
     ~LockedKey();
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -39,7 +39,9 @@ TempDirectory::TempDirectory() {
     EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr));
 }
 
-TempDirectory::~TempDirectory() { RemoveTree(path_); }
+TempDirectory::~TempDirectory() {
+    RemoveTree(path_);
+}
 
 std::wstring TempDirectory::Path(const std::wstring& name) const {
     return name.empty() ? path_ : path_ + L"\\" + name;

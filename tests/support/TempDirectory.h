@@ -9,7 +9,7 @@
 namespace testing_support {
 
 class TempDirectory {
-public:
+  public:
     TempDirectory();
     TempDirectory(const TempDirectory&) = delete;
     TempDirectory& operator=(const TempDirectory&) = delete;
@@ -21,7 +21,7 @@ public:
                            DWORD attributes = FILE_ATTRIBUTE_NORMAL) const;
     std::wstring MakeDirectory(const std::wstring& name) const;
 
-private:
+  private:
     std::wstring path_;
 };
 

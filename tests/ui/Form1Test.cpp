@@ -53,7 +53,7 @@ void CloseForm(HWND form) {
 }
 
 class Form1Test : public testing::TestWithParam<int> {
-protected:
+  protected:
     Form1Test() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam())) {}
     ~Form1Test() override { CloseForm(form_); }
 
@@ -101,7 +101,7 @@ TEST_P(Form1Test, FontsAreTahomaInPoints) {
 INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 144));
 
 class Form1BehaviourTest : public testing::Test {
-protected:
+  protected:
     Form1BehaviourTest() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), 96)) {
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);

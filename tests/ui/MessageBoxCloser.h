@@ -10,7 +10,7 @@
 namespace testing_support {
 
 class MessageBoxCloser {
-public:
+  public:
     MessageBoxCloser();
     MessageBoxCloser(const MessageBoxCloser&) = delete;
     MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
@@ -21,7 +21,7 @@ public:
     const std::wstring& Title() const { return title_; }
     const std::wstring& Text() const { return text_; }
 
-private:
+  private:
     static DWORD WINAPI Watch(void* self);
 
     std::wstring title_;

@@ -12,7 +12,7 @@ namespace testing {
 namespace internal {
 
 class Notification {
-public:
+  public:
     Notification() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     Notification(const Notification&) = delete;
     Notification& operator=(const Notification&) = delete;
@@ -21,7 +21,7 @@ public:
     void Notify() { SetEvent(event_); }
     void WaitForNotification() { WaitForSingleObject(event_, INFINITE); }
 
-private:
+  private:
     HANDLE event_;
 };
 
