@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ui/Form1.h"
+
 namespace ui {
 
 inline constexpr const wchar_t* FORM1_CAPTION = L"Moxvane";
@@ -24,21 +26,21 @@ struct ControlLayout {
 
 // In creation order.
 inline constexpr ControlLayout FORM1_CONTROLS[] = {
-    {1002, ControlKind::Button, L"Re-enable Scripting in WMP", 3600, 2400, 2775, 375, false},
-    {1001, ControlKind::Button, L"Activate Fix - DISABLE SCRIPTING IN WMP", 120, 2400, 3375, 375,
-     false},
-    {1015, ControlKind::CentredLabel, L"www.example.com", 0, 3360, 6495, 255, false},
-    {1003, ControlKind::Picture, L"", 240, 120, 480, 480, false},
-    {1014, ControlKind::CentredLabel, L"Moxvane 1.01", 0, 3120, 6495, 255, false},
-    {1013, ControlKind::Label,
+    {ID_COMMAND2, ControlKind::Button, L"Re-enable Scripting in WMP", 3600, 2400, 2775, 375, false},
+    {ID_COMMAND1, ControlKind::Button, L"Activate Fix - DISABLE SCRIPTING IN WMP", 120, 2400, 3375,
+     375, false},
+    {ID_LABEL5, ControlKind::CentredLabel, L"www.example.com", 0, 3360, 6495, 255, false},
+    {ID_IMAGE1, ControlKind::Picture, L"", 240, 120, 480, 480, false},
+    {ID_LABEL4, ControlKind::CentredLabel, L"Moxvane 1.01", 0, 3120, 6495, 255, false},
+    {ID_LABEL3, ControlKind::Label,
      L"By clicking the \"Activate Fix\" button below, a registry entry will be added that tells "
      L"Windows Media Player to disable its scripting functions.",
      360, 1560, 5775, 615, false},
-    {1012, ControlKind::Label,
+    {ID_LABEL2, ControlKind::Label,
      L"WMP, by default, supports a dangerous feature that allows scripting to be embedded within "
      L"media files. WMP will then execute the scripting when the media file is played.",
      360, 720, 5775, 735, false},
-    {1011, ControlKind::Label, L"Moxvane", 840, 120, 4695, 375, true},
+    {ID_LABEL1, ControlKind::Label, L"Moxvane", 840, 120, 4695, 375, true},
 };
 
 // Font sizes in hundredths of a point.

@@ -26,8 +26,8 @@ class MessageBoxCloser {
 
     std::wstring title_;
     std::wstring text_;
-    HANDLE thread_;
     bool closed_ = false;
+    HANDLE thread_;  // last: the watcher starts once everything it writes exists
 };
 
 }  // namespace testing_support
