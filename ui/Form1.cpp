@@ -102,10 +102,26 @@ void OnActivate(HWND form, bool active, Form1State& state) {
     }
 }
 
-void OnDestroy(const Form1State& state) {
-    DeleteObject(state.regularFont);
-    DeleteObject(state.boldFont);
-    delete &state;
+// From the process heap rather than operator new, which would bring the C++
+// exception machinery into an otherwise exception-free program.
+Form1State* NewState(int dpi, HICON icon) {
+    auto* const state =
+        static_cast<Form1State*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Form1State)));
+    if (state != nullptr) {
+        *state = Form1State{dpi, CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, dpi),
+                            CreateTahoma(FONT_BOLD_CENTIPOINTS, true, dpi), icon, nullptr};
+    }
+    return state;
+}
+
+void FreeState(Form1State* state) {
+    DeleteObject(state->regularFont);
+    DeleteObject(state->boldFont);
+    HeapFree(GetProcessHeap(), 0, state);
+}
+
+void OnDestroy(Form1State* state) {
+    FreeState(state);
     PostQuitMessage(0);
 }
 
@@ -123,7 +139,7 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
             OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state);
             return 0;
         case WM_DESTROY:
-            OnDestroy(*state);
+            OnDestroy(state);
             return 0;
         default:
             return DefWindowProcW(form, message, wParam, lParam);
@@ -152,9 +168,10 @@ bool RegisterForm1Class(HINSTANCE instance, HICON icon) {
 HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
     const HICON icon = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(PROGRAM_ICON), IMAGE_ICON, 32, 32, LR_SHARED));
-    auto* const state =
-        new Form1State{dpi, CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, dpi),
-                       CreateTahoma(FONT_BOLD_CENTIPOINTS, true, dpi), icon, nullptr};
+    Form1State* const state = NewState(dpi, icon);
+    if (state == nullptr) {
+        return nullptr;
+    }
     RECT frame{0, 0, Scale(FORM1_CLIENT_WIDTH, dpi), Scale(FORM1_CLIENT_HEIGHT, dpi)};
     AdjustWindowRectEx(&frame, FORM1_STYLE, FALSE, 0);
     const int width = frame.right - frame.left;
@@ -165,6 +182,9 @@ HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
     if (RegisterForm1Class(instance, icon)) {
         form = CreateWindowExW(0, FORM1_CLASS, FORM1_CAPTION, FORM1_STYLE, left, top, width, height,
                                nullptr, nullptr, instance, state);
+    }
+    if (form == nullptr) {
+        FreeState(state);
     }
     return form;
 }
