@@ -189,11 +189,17 @@ HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
     return form;
 }
 
+bool HandleDialogKey(HWND form, MSG& message) noexcept {
+    // Tab makes the dialog manager flag the focused push button as the
+    // default, and Enter would then click it; no button here answers Enter.
+    const bool enter = message.message == WM_KEYDOWN && message.wParam == VK_RETURN;
+    return !enter && IsDialogMessageW(form, &message);
+}
+
 int RunForm1(HWND form) noexcept {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // The dialog manager gives Tab, Shift+Tab and Space their usual meaning.
-        if (!IsDialogMessageW(form, &message)) {
+        if (!HandleDialogKey(form, message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

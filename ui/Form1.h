@@ -19,6 +19,10 @@ inline constexpr int ID_LABEL5 = 1015;
 // Creates Form1 (hidden) laid out for `dpi` dots per inch, centred on the screen.
 HWND CreateForm1(HINSTANCE instance, int dpi) noexcept;
 
+// Gives a keyboard message to the dialog manager, so Tab, Shift+Tab and Space
+// have their usual meaning while Enter and Esc do nothing. True when handled.
+bool HandleDialogKey(HWND form, MSG& message) noexcept;
+
 // Runs the window's message loop until it closes; returns the exit code.
 int RunForm1(HWND form) noexcept;
 

@@ -135,10 +135,12 @@ TEST_F(Form1BehaviourTest, FocusStartsOnCommand1AndTabMovesBetweenTheButtonsOnly
     EXPECT_EQ(Button(ui::ID_COMMAND2), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND1), TRUE));
 }
 
+// Tab and Shift+Tab first, as they make the dialog manager flag the focused
+// button as the default.
 TEST_F(Form1BehaviourTest, EscAndEnterRunNoAction) {
-    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-        MSG message{Button(ui::ID_COMMAND1), WM_KEYDOWN, key, 0, 0, {}};
-        IsDialogMessageW(form_, &message);
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN, VK_TAB, VK_RETURN, VK_TAB, VK_RETURN}) {
+        MSG message{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+        ui::HandleDialogKey(form_, message);
     }
     EXPECT_TRUE(IsWindow(form_));
     EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER,

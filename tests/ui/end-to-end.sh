@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# Operates the built Moxvane.exe in a fresh Wine prefix as a person would:
+# real key presses and mouse clicks through the X server, the message boxes
+# read by a probe program, the registry read back by Wine's own reg tool.
+# Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE WORK_DIR XVFB_DISPLAY_FILE
+set -euo pipefail
+program=$1 probe=$2 work=$3
+export DISPLAY=:$(cat "$4")
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+readonly PREFERENCES='Software\Microsoft\MediaPlayer\Preferences'
+readonly APPLIED=$'Success! --> WMP Scripting disabled
+Scripting in WMP has been disabled for the current user! Re-run this program for every additional user on this computer to disable scripting for everyone.
+modal'
+readonly UNDONE=$'Scripting re-enabled in WMP.
+Scripting in WMP has been re-enabled for the current user.
+modal'
+readonly APPLY_FAILED=$'Error
+There was an error creating the registry key - scripting in WMP is NOT disabled.
+modal'
+failures=0
+
+# Runs a Windows program; its output goes through a file, as Wine's services
+# keep a pipe open long after the program ends.
+windows() {
+    local status=0
+    wine "$@" >"$work/output" 2>&1 </dev/null || status=$?
+    tr -d '\r' <"$work/output"
+    return "$status"
+}
+probe() { windows "$work/WindowProbe.exe" "$@"; }
+
+expect() {
+    if [ "$2" == "$3" ]; then
+        echo "ok: $1"
+    else
+        printf 'FAILED: %s\n  expected: %s\n  actual:   %s\n' "$1" "$2" "$3"
+        failures=$((failures + 1))
+    fi
+}
+
+press() { xdotool key --delay 50 "$@"; }
+click_at() { xdotool mousemove --window "$desktop" "$1" "$2" click 1; }
+# The centre of a screen rectangle "left top right bottom".
+click_rect() {
+    local left top right bottom
+    read -r left top right bottom <<<"$1"
+    click_at $(((left + right) / 2)) $(((top + bottom) / 2))
+}
+click_control() { click_rect "$(probe rect "$1")"; }
+click_box_ok() { click_rect "$(probe box-rect 1)"; }
+
+stored_value() {
+    windows reg query "HKCU\\$PREFERENCES" /v PlayerScriptCommandsEnabled |
+        grep -o 'PlayerScriptCommandsEnabled.*' | tr -s ' ' || echo absent
+}
+
+# Checks the box that the last action opened, then closes it with `dismiss`.
+expect_box() {
+    expect "$1: message box" "$2" "$(probe box)"
+    $3
+    probe box-closed >/dev/null
+}
+
+start_program() {
+    (cd "$work" && wine Moxvane.exe >/dev/null 2>&1 </dev/null) &
+    program_pid=$!
+    probe form >/dev/null
+    desktop=$(xdotool search --sync --name 'Wine desktop' | head -1)
+    xdotool windowfocus --sync "$desktop"
+}
+
+expect_program_ends() {
+    local ended=no
+    for _ in $(seq 100); do
+        kill -0 "$program_pid" 2>/dev/null || { ended=yes; break; }
+        sleep 0.1
+    done
+    expect "$1" yes "$ended"
+}
+
+pixel() { convert "$work/screen.png" -format "%[hex:p{$1,$2}]" info:; }
+
+expect_labels_in_window_colour() {
+    import -window "$desktop" "$work/screen.png"
+    local left top right bottom
+    read -r left top right bottom <<<"$(probe rect 1011)"
+    expect "Label1 background" E0E0E0 "$(pixel $((right - 3)) $((top + 3)))"
+    read -r left top right bottom <<<"$(probe rect 1014)"
+    expect "Label4 background" E0E0E0 "$(pixel $((left + 3)) $((top + 3)))"
+    read -r left top right bottom <<<"$(probe rect 1003)"
+    expect "window background" E0E0E0 "$(pixel $((left - 4)) $((top + 4)))"
+}
+
+prepare_prefix() {
+    rm -rf "$work"
+    mkdir -p "$work"
+    cp "$program" "$work/Moxvane.exe"
+    cp "$probe" "$work/WindowProbe.exe"
+    cd "$work"  # no reg.exe here to shadow Wine's own
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    wineserver -p
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    # One virtual desktop window holds the program, its boxes and the focus.
+    windows reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+    windows reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
+}
+
+keyboard_session() {
+    expect "client size at 96 DPI" 434x252 "$(probe form)"
+    expect "focus at start" 1001 "$(probe focus)"
+    press Escape Return
+    expect "Esc and Enter run nothing" 0 "$(probe no-box >/dev/null; echo $?)"
+    press Tab
+    expect "Tab moves to Command2" 1002 "$(probe focus)"
+    press Return
+    expect "Enter after Tab runs nothing" 0 "$(probe no-box >/dev/null; echo $?)"
+    press shift+Tab
+    expect "Shift+Tab moves back to Command1" 1001 "$(probe focus)"
+
+    press space
+    expect_box "Space on Command1" "$APPLIED" "press Return"
+    expect "value after apply" "PlayerScriptCommandsEnabled REG_DWORD 0x0" "$(stored_value)"
+    expect "focus back after the box" 1001 "$(probe focus)"
+    press space
+    expect_box "Space again after the box" "$APPLIED" click_box_ok
+    press Tab space
+    expect_box "Space on Command2" "$UNDONE" "press space"
+    expect "value after undo" absent "$(stored_value)"
+    press Tab Tab
+    expect "Tab cycles between the two buttons" 1002 "$(probe focus)"
+}
+
+mouse_session() {
+    click_control 1001
+    expect_box "click on Command1" "$APPLIED" click_box_ok
+    expect "a click focuses Command1" 1001 "$(probe focus)"
+    click_control 1002
+    expect_box "click on Command2" "$UNDONE" click_box_ok
+    expect "value after clicks" absent "$(stored_value)"
+    click_control 1014
+    expect "a click on a label runs nothing" 0 "$(probe no-box >/dev/null; echo $?)"
+}
+
+access_denied_session() {
+    probe lock "$PREFERENCES"
+    press shift+Tab space
+    expect_box "apply on a read-only key" "$APPLY_FAILED" "press Return"
+    expect "value after a denied apply" absent "$(stored_value)"
+}
+
+high_dpi_session() {
+    windows reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+    start_program
+    expect "client size at 144 DPI" 651x378 "$(probe form)"
+    local left top right bottom
+    read -r left top right bottom <<<"$(probe rect 1001)"
+    expect "Command1 size at 144 DPI" 338x38 "$((right - left))x$((bottom - top))"
+    press alt+F4
+    expect_program_ends "Alt+F4 at 144 DPI ends the program"
+}
+
+prepare_prefix
+start_program
+keyboard_session
+mouse_session
+expect_labels_in_window_colour
+access_denied_session
+press alt+F4
+expect_program_ends "Alt+F4 ends the program"
+high_dpi_session
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
