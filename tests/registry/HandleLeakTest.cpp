@@ -2,21 +2,15 @@
 
 #include "actions/FixActions.h"
 #include "registry/modRegistry.h"
+#include "support/LowestFreeHandle.h"
 #include "support/ScratchHive.h"
 #include "support/TempDirectory.h"
 
 using modRegistry::Variant;
 
-namespace {
+using testing_support::LowestFreeHandle;
 
-// The platform hands out the lowest free handle value. If a thousand rounds
-// of every path leave it where the first round left it, none of them kept a
-// handle open (the first round may load libraries that keep their own).
-HANDLE LowestFreeHandle() {
-    const HANDLE probe = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(probe);
-    return probe;
-}
+namespace {
 
 TEST(HandleLeakTest, EveryPathReleasesWhatItOpens) {
     const testing_support::ScratchHive hive;
