@@ -3,6 +3,7 @@
 #include <string>
 
 #include "support/ScratchHive.h"
+#include "ui/CloseForm.h"
 #include "ui/Form1.h"
 #include "ui/MessageBoxCloser.h"
 
@@ -44,18 +45,10 @@ RECT ClientRectOf(HWND form, HWND control) {
     return rect;
 }
 
-// Closing Form1 ends the program's loop with WM_QUIT; take it off this
-// thread's queue, or the next test's message box would end at once.
-void CloseForm(HWND form) {
-    DestroyWindow(form);
-    MSG quit;
-    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-}
-
 class Form1Test : public testing::TestWithParam<int> {
   protected:
     Form1Test() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam())) {}
-    ~Form1Test() override { CloseForm(form_); }
+    ~Form1Test() override { testing_support::CloseForm(form_); }
 
     int Scaled(int pixels) const { return MulDiv(pixels, GetParam(), 96); }
 
@@ -107,7 +100,7 @@ class Form1BehaviourTest : public testing::Test {
         SetForegroundWindow(form_);
         SetActiveWindow(form_);
     }
-    ~Form1BehaviourTest() override { CloseForm(form_); }
+    ~Form1BehaviourTest() override { testing_support::CloseForm(form_); }
 
     HWND Button(int id) const { return GetDlgItem(form_, id); }
     // What a button tells its window when it is clicked.

@@ -2,10 +2,11 @@
 # Operates the built Moxvane.exe in a fresh Wine prefix as a person would:
 # real key presses and mouse clicks through the X server, the message boxes
 # read by a probe program, the registry read back by Wine's own reg tool.
-# Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE WORK_DIR XVFB_DISPLAY_FILE
+# It has an X server of its own, so no other test's window can take a click.
+# Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE WORK_DIR
 set -euo pipefail
 program=$1 probe=$2 work=$3
-export DISPLAY=:$(cat "$4")
+xvfb=$(dirname "$0")/xvfb.sh
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -96,13 +97,15 @@ expect_labels_in_window_colour() {
 prepare_prefix() {
     rm -rf "$work"
     mkdir -p "$work"
+    trap 'wineserver -k 2>/dev/null || true; "$xvfb" "$work" stop' EXIT
+    "$xvfb" "$work" start
+    export DISPLAY=:$(cat "$work/xvfb.display")
     cp "$program" "$work/Moxvane.exe"
     cp "$probe" "$work/WindowProbe.exe"
     cd "$work"  # no reg.exe here to shadow Wine's own
     wineboot -i >/dev/null 2>&1
     wineserver -w
     wineserver -p
-    trap 'wineserver -k 2>/dev/null || true' EXIT
     # One virtual desktop window holds the program, its boxes and the focus.
     windows reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
     windows reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
@@ -146,7 +149,9 @@ mouse_session() {
 
 access_denied_session() {
     probe lock "$PREFERENCES"
-    press shift+Tab space
+    press shift+Tab
+    expect "focus before the denied apply" 1001 "$(probe focus)"
+    press space
     expect_box "apply on a read-only key" "$APPLY_FAILED" "press Return"
     expect "value after a denied apply" absent "$(stored_value)"
 }
