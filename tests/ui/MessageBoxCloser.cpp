@@ -1,5 +1,7 @@
 #include "ui/MessageBoxCloser.h"
 
+#include "ui/MessageBoxSearch.h"
+
 namespace testing_support {
 namespace {
 
@@ -7,23 +9,6 @@ std::wstring WindowText(HWND window) {
     wchar_t buffer[1024] = L"";
     GetWindowTextW(window, buffer, 1024);
     return buffer;
-}
-
-struct BoxSearch {
-    DWORD threadId;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-    auto* const search = reinterpret_cast<BoxSearch*>(param);
-    wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (GetWindowThreadProcessId(window, nullptr) != search->threadId &&
-        lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(window)) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -42,15 +27,19 @@ bool MessageBoxCloser::Wait() {
 
 DWORD WINAPI MessageBoxCloser::Watch(void* self) {
     auto* const closer = static_cast<MessageBoxCloser*>(self);
-    BoxSearch search{GetCurrentThreadId(), nullptr};
-    for (int attempt = 0; attempt < 400 && search.box == nullptr; ++attempt) {
+    // Any box but one of this watcher's own.
+    const DWORD watcher = GetCurrentThreadId();
+    HWND box = nullptr;
+    for (int attempt = 0; attempt < 400 && box == nullptr; ++attempt) {
         Sleep(25);
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        box = FindMessageBox([watcher](HWND window) {
+            return GetWindowThreadProcessId(window, nullptr) != watcher;
+        });
     }
-    if (search.box != nullptr) {
-        closer->title_ = WindowText(search.box);
-        closer->text_ = WindowText(GetDlgItem(search.box, 0xFFFF));
-        PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    if (box != nullptr) {
+        closer->title_ = WindowText(box);
+        closer->text_ = WindowText(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
         closer->closed_ = true;
     }
     return 0;

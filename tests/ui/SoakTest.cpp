@@ -10,6 +10,7 @@
 #include "support/ScratchHive.h"
 #include "ui/CloseForm.h"
 #include "ui/Form1.h"
+#include "ui/MessageBoxSearch.h"
 
 namespace {
 
@@ -35,9 +36,7 @@ class BoxDismisser {
   private:
     static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
         const auto window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[16] = L"";
-        if (code == HCBT_ACTIVATE && GetClassNameW(window, className, 16) &&
-            lstrcmpW(className, L"#32770") == 0) {
+        if (code == HCBT_ACTIVATE && testing_support::IsMessageBox(window)) {
             wchar_t title[128] = L"";
             GetWindowTextW(window, title, 128);
             ++(*titles_)[title];

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "ui/MessageBoxSearch.h"
+
 namespace {
 
 HWND FindForm() {
@@ -27,30 +29,14 @@ HWND FindForm() {
     return nullptr;
 }
 
-struct BoxSearch {
-    HWND owner;
-    HWND box;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
-    auto* const search = reinterpret_cast<BoxSearch*>(param);
-    wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        GetWindow(window, GW_OWNER) == search->owner) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FindBox(HWND form, int attempts) {
-    BoxSearch search{form, nullptr};
-    for (int attempt = 0; attempt < attempts && search.box == nullptr; ++attempt) {
+    HWND box = nullptr;
+    for (int attempt = 0; attempt < attempts && box == nullptr; ++attempt) {
         Sleep(50);
-        EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+        box = testing_support::FindMessageBox(
+            [form](HWND window) { return GetWindow(window, GW_OWNER) == form; });
     }
-    return search.box;
+    return box;
 }
 
 void PrintText(HWND window) {
