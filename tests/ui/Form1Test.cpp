@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/ScratchHive.h"
 #include "ui/CloseForm.h"
@@ -14,22 +15,31 @@ struct ExpectedControl {
     const wchar_t* className;
     int left, top, width, height;  // pixels at 96 DPI
     const wchar_t* text;
+    DWORD style;  // the control's own style bits, and whether Tab stops on it
 };
+
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kPicture = SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kCentredLabel = SS_CENTER | SS_NOPREFIX;
 
 // Form1 as a person sees it at 96 DPI.
 const ExpectedControl kControls[] = {
-    {ui::ID_IMAGE1, L"Static", 16, 8, 32, 32, L""},
-    {ui::ID_LABEL1, L"Static", 56, 8, 313, 25, L"Moxvane"},
+    {ui::ID_IMAGE1, L"Static", 16, 8, 32, 32, L"", kPicture},
+    {ui::ID_LABEL1, L"Static", 56, 8, 313, 25, L"Moxvane", kLabel},
     {ui::ID_LABEL2, L"Static", 24, 48, 385, 49,
      L"WMP, by default, supports a dangerous feature that allows scripting to be embedded within "
-     L"media files. WMP will then execute the scripting when the media file is played."},
+     L"media files. WMP will then execute the scripting when the media file is played.",
+     kLabel},
     {ui::ID_LABEL3, L"Static", 24, 104, 385, 41,
      L"By clicking the \"Activate Fix\" button below, a registry entry will be added that tells "
-     L"Windows Media Player to disable its scripting functions."},
-    {ui::ID_COMMAND1, L"Button", 8, 160, 225, 25, L"Activate Fix - DISABLE SCRIPTING IN WMP"},
-    {ui::ID_COMMAND2, L"Button", 240, 160, 185, 25, L"Re-enable Scripting in WMP"},
-    {ui::ID_LABEL4, L"Static", 0, 208, 433, 17, nullptr},
-    {ui::ID_LABEL5, L"Static", 0, 224, 433, 17, nullptr},
+     L"Windows Media Player to disable its scripting functions.",
+     kLabel},
+    {ui::ID_COMMAND1, L"Button", 8, 160, 225, 25, L"Activate Fix - DISABLE SCRIPTING IN WMP",
+     kButton},
+    {ui::ID_COMMAND2, L"Button", 240, 160, 185, 25, L"Re-enable Scripting in WMP", kButton},
+    {ui::ID_LABEL4, L"Static", 0, 208, 433, 17, nullptr, kCentredLabel},
+    {ui::ID_LABEL5, L"Static", 0, 224, 433, 17, nullptr, kCentredLabel},
 };
 
 std::wstring TextOf(HWND window) {
@@ -72,6 +82,8 @@ TEST_P(Form1Test, ClientAreaAndEveryControlScaleWithTheDpi) {
         wchar_t className[32] = L"";
         GetClassNameW(control, className, 32);
         EXPECT_STREQ(expected.className, className);
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE));
+        EXPECT_EQ(expected.style, style & (0xFFFF | WS_TABSTOP)) << expected.id;
         if (expected.text != nullptr) {
             EXPECT_EQ(expected.text, TextOf(control));
         }
@@ -89,6 +101,35 @@ TEST_P(Form1Test, FontsAreTahomaInPoints) {
         EXPECT_EQ(-MulDiv(title ? 1200 : 825, GetParam(), 7200), logFont.lfHeight) << id;
         EXPECT_EQ(title ? FW_BOLD : FW_NORMAL, logFont.lfWeight) << id;
     }
+}
+
+// Children without WS_EX_TOPMOST stay in creation order from the top down.
+TEST_P(Form1Test, ControlsAreCreatedInTheirOrder) {
+    const std::vector<int> expected{ui::ID_COMMAND2, ui::ID_COMMAND1, ui::ID_LABEL5, ui::ID_IMAGE1,
+                                    ui::ID_LABEL4,   ui::ID_LABEL3,   ui::ID_LABEL2, ui::ID_LABEL1};
+    std::vector<int> actual;
+    for (HWND child = GetWindow(form_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        actual.push_back(GetDlgCtrlID(child));
+    }
+    EXPECT_EQ(expected, actual);
+}
+
+// Labels paint opaquely in the window's own colour, with the system's text colour.
+TEST_P(Form1Test, LabelsPaintInTheWindowColour) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    for (const int id : {ui::ID_LABEL1, ui::ID_LABEL2, ui::ID_LABEL5}) {
+        const auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageW(form_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(GetDlgItem(form_, id))));
+        LOGBRUSH fill{};
+        ASSERT_NE(0, GetObjectW(brush, sizeof fill, &fill)) << id;
+        EXPECT_EQ(RGB(224, 224, 224), fill.lbColor) << id;
+        EXPECT_EQ(RGB(224, 224, 224), GetBkColor(dc)) << id;
+        EXPECT_EQ(OPAQUE, GetBkMode(dc)) << id;
+        EXPECT_EQ(GetSysColor(COLOR_BTNTEXT), GetTextColor(dc)) << id;
+    }
+    DeleteDC(dc);
 }
 
 INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 144));
