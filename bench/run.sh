@@ -3,12 +3,12 @@
 # toolchain and flags: the size of each executable, then, launching them
 # alternately (A B B A ...) under Wine on a private Xvfb, the median time from
 # process creation to a visible window and the peak private memory of each.
-# Usage: bench/run.sh [PAIRS]   (default 15)
+# Usage: bench/run.sh [PAIRS]   (default 30)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 source scripts/wine-session.sh
-pairs=${1:-15}
+pairs=${1:-30}
 
 scripts/install-deps.sh >/dev/null
 build_dir=$PWD/build/mingw
@@ -26,5 +26,7 @@ export DISPLAY=:$(cat "$work/xvfb.display")
 
 echo "Moxvane.exe: $(stat -c %s "$work/Moxvane.exe") bytes; BareWindow.exe: $(stat -c %s "$work/BareWindow.exe") bytes"
 cd "$work"
-wine LaunchTimer.exe Moxvane.exe BareWindow.exe "$pairs" >"$work/output" 2>&1 </dev/null
+status=0
+wine LaunchTimer.exe Moxvane.exe BareWindow.exe "$pairs" >"$work/output" 2>&1 </dev/null || status=$?
 tr -d '\r' <"$work/output"
+exit "$status"
