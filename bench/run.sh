@@ -3,12 +3,12 @@
 # toolchain and flags: the size of each executable, then, launching them
 # alternately (A B B A ...) under Wine on a private Xvfb, the median time from
 # process creation to a visible window and the peak private memory of each.
-# Usage: bench/run.sh [PAIRS]   (default 30)
+# Usage: bench/run.sh [PAIRS]   (default 50)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 source scripts/wine-session.sh
-pairs=${1:-30}
+pairs=${1:-50}
 
 scripts/install-deps.sh >/dev/null
 build_dir=$PWD/build/mingw
