@@ -217,9 +217,8 @@ StreamResult RunStream() {
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(dir.Path().c_str());
     {
-        // HKCU last: making a scratch hive briefly undoes the HKCU redirection.
-        const testing_support::ScratchHive machine(HKEY_LOCAL_MACHINE), users(HKEY_USERS),
-            classes(HKEY_CLASSES_ROOT), config(HKEY_CURRENT_CONFIG), user(HKEY_CURRENT_USER);
+        const testing_support::ScratchHive user(HKEY_CURRENT_USER), machine(HKEY_LOCAL_MACHINE),
+            users(HKEY_USERS), classes(HKEY_CLASSES_ROOT), config(HKEY_CURRENT_CONFIG);
         BadInput input(dir);
         for (int call = 0; call < kCalls; ++call) {
             const std::wstring root = input.Root();

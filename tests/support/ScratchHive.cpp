@@ -8,6 +8,18 @@ namespace {
 
 constexpr const wchar_t* kScratchParent = L"Software\\MoxvaneTests";
 
+// The user's real key, opened on first use, before any scratch hive redirects
+// HKEY_CURRENT_USER, and kept for the life of the test program: scratch keys
+// live there whatever the predefined handle points at meanwhile.
+HKEY RealCurrentUser() {
+    static const HKEY user = [] {
+        HKEY key = nullptr;
+        RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &key);
+        return key;
+    }();
+    return user;
+}
+
 std::wstring UniqueScratchName() {
     static int counter = 0;
     return std::wstring(kScratchParent) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -33,9 +45,7 @@ std::string NarrowAscii(const wchar_t* text) {
 }  // namespace
 
 ScratchHive::ScratchHive(HKEY hive) : hive_(hive), name_(UniqueScratchName()) {
-    // Opened through the real HKEY_CURRENT_USER, before any redirection.
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0,
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(RealCurrentUser(), name_.c_str(), 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &scratch_, nullptr));
     EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(hive_, scratch_));
 }
@@ -43,8 +53,8 @@ ScratchHive::ScratchHive(HKEY hive) : hive_(hive), name_(UniqueScratchName()) {
 ScratchHive::~ScratchHive() {
     RegOverridePredefKey(hive_, nullptr);
     RegCloseKey(scratch_);
-    RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, kScratchParent);  // only succeeds once empty
+    RegDeleteTreeW(RealCurrentUser(), name_.c_str());
+    RegDeleteKeyW(RealCurrentUser(), kScratchParent);  // only succeeds once empty
 }
 
 // Read through the narrow function, so text comes back in the ANSI code page
