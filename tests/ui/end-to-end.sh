@@ -57,7 +57,8 @@ stored_value() {
         grep -o 'PlayerScriptCommandsEnabled.*' | tr -s ' ' || echo absent
 }
 
-# Checks the box that the last action opened, then closes it with `dismiss`.
+# Checks the box that the last action opened, then closes it with the
+# command given third, as a person would (a key or a click).
 expect_box() {
     expect "$1: message box" "$2" "$(probe box)"
     $3
