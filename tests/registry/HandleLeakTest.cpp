@@ -7,7 +7,6 @@
 #include "support/TempDirectory.h"
 
 using modRegistry::Variant;
-
 using testing_support::LowestFreeHandle;
 
 namespace {

@@ -185,7 +185,7 @@ TEST_F(Form1BehaviourTest, ClicksRunTheirActionsAndReportInABox) {
     {
         testing_support::MessageBoxCloser closer;
         Click(ui::ID_COMMAND1);
-        ASSERT_TRUE(closer.Wait());
+        ASSERT_TRUE(closer.Closed());
         EXPECT_EQ(L"Success! --> WMP Scripting disabled", closer.Title());
     }
     EXPECT_TRUE(testing_support::ReadStoredValue(HKEY_CURRENT_USER,
@@ -195,7 +195,7 @@ TEST_F(Form1BehaviourTest, ClicksRunTheirActionsAndReportInABox) {
     {
         testing_support::MessageBoxCloser closer;
         Click(ui::ID_COMMAND2);
-        ASSERT_TRUE(closer.Wait());
+        ASSERT_TRUE(closer.Closed());
         EXPECT_EQ(L"Scripting re-enabled in WMP.", closer.Title());
         EXPECT_EQ(L"Scripting in WMP has been re-enabled for the current user.", closer.Text());
     }

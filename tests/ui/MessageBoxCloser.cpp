@@ -1,9 +1,14 @@
 #include "ui/MessageBoxCloser.h"
 
+#include <algorithm>
+
 #include "ui/MessageBoxSearch.h"
 
 namespace testing_support {
 namespace {
+
+// The closer of this thread: a hook procedure has no context of its own.
+thread_local MessageBoxCloser* activeCloser = nullptr;
 
 std::wstring WindowText(HWND window) {
     wchar_t buffer[1024] = L"";
@@ -11,38 +16,42 @@ std::wstring WindowText(HWND window) {
     return buffer;
 }
 
+const std::wstring kNone;
+
 }  // namespace
 
-MessageBoxCloser::MessageBoxCloser() : thread_(CreateThread(nullptr, 0, Watch, this, 0, nullptr)) {}
+MessageBoxCloser::MessageBoxCloser()
+    : hook_(SetWindowsHookExW(WH_CBT, OnCbt, nullptr, GetCurrentThreadId())) {
+    activeCloser = this;
+}
 
 MessageBoxCloser::~MessageBoxCloser() {
-    Wait();
-    CloseHandle(thread_);
+    UnhookWindowsHookEx(hook_);
+    activeCloser = nullptr;
 }
 
-bool MessageBoxCloser::Wait() {
-    WaitForSingleObject(thread_, 20000);
-    return closed_;
+const std::wstring& MessageBoxCloser::Title() const {
+    return boxes_.empty() ? kNone : boxes_.back().title;
 }
 
-DWORD WINAPI MessageBoxCloser::Watch(void* self) {
-    auto* const closer = static_cast<MessageBoxCloser*>(self);
-    // Any box but one of this watcher's own.
-    const DWORD watcher = GetCurrentThreadId();
-    HWND box = nullptr;
-    for (int attempt = 0; attempt < 400 && box == nullptr; ++attempt) {
-        Sleep(25);
-        box = FindMessageBox([watcher](HWND window) {
-            return GetWindowThreadProcessId(window, nullptr) != watcher;
-        });
+const std::wstring& MessageBoxCloser::Text() const {
+    return boxes_.empty() ? kNone : boxes_.back().text;
+}
+
+size_t MessageBoxCloser::Count(const std::wstring& title) const {
+    return std::count_if(boxes_.begin(), boxes_.end(),
+                         [&title](const Box& box) { return box.title == title; });
+}
+
+// The box is complete when it is activated; the posted OK ends its modal loop.
+LRESULT CALLBACK MessageBoxCloser::OnCbt(int code, WPARAM wParam, LPARAM lParam) {
+    const auto window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && IsMessageBox(window) && activeCloser != nullptr) {
+        activeCloser->boxes_.push_back(
+            {WindowText(window), WindowText(GetDlgItem(window, 0xFFFF))});
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
-    if (box != nullptr) {
-        closer->title_ = WindowText(box);
-        closer->text_ = WindowText(GetDlgItem(box, 0xFFFF));
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        closer->closed_ = true;
-    }
-    return 0;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace testing_support

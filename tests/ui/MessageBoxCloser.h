@@ -1,11 +1,12 @@
-// Waits on a second thread for the next message box, records its title and
-// text, and presses its OK button: lets a test run an action that ends in a
-// modal box.
+// Presses OK on each message box that this thread shows while the closer
+// lives, as soon as the box is activated, and keeps every box's title and
+// text: lets a test run actions that end in modal boxes, as many as it likes.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -16,18 +17,25 @@ class MessageBoxCloser {
     MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
     ~MessageBoxCloser();
 
-    // Waits for the box to have been closed; false if none appeared in time.
-    bool Wait();
-    const std::wstring& Title() const { return title_; }
-    const std::wstring& Text() const { return text_; }
+    // Whether a box has been shown and closed.
+    bool Closed() const { return !boxes_.empty(); }
+    // The last box's title and text; empty when there was none.
+    const std::wstring& Title() const;
+    const std::wstring& Text() const;
+    // How many boxes were closed, in all or with this title.
+    size_t Count() const { return boxes_.size(); }
+    size_t Count(const std::wstring& title) const;
 
   private:
-    static DWORD WINAPI Watch(void* self);
+    struct Box {
+        std::wstring title;
+        std::wstring text;
+    };
 
-    std::wstring title_;
-    std::wstring text_;
-    bool closed_ = false;
-    HANDLE thread_;  // last: the watcher starts once everything it writes exists
+    static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam);
+
+    std::vector<Box> boxes_;
+    HHOOK hook_;
 };
 
 }  // namespace testing_support
