@@ -103,6 +103,21 @@ TEST_P(Form1Test, FontsAreTahomaInPoints) {
     }
 }
 
+// The window's two fonts are gone once it is: GDI objects cannot leak with it.
+TEST_P(Form1Test, ClosingFreesTheFonts) {
+    const auto font = [this](int id) {
+        return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(form_, id, WM_GETFONT, 0, 0));
+    };
+    const HGDIOBJ regular = font(ui::ID_LABEL2);
+    const HGDIOBJ bold = font(ui::ID_LABEL1);
+    ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(regular));
+    ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(bold));
+    testing_support::CloseForm(form_);
+    form_ = nullptr;
+    EXPECT_EQ(0u, GetObjectType(regular));
+    EXPECT_EQ(0u, GetObjectType(bold));
+}
+
 // Children without WS_EX_TOPMOST stay in creation order from the top down.
 TEST_P(Form1Test, ControlsAreCreatedInTheirOrder) {
     const std::vector<int> expected{ui::ID_COMMAND2, ui::ID_COMMAND1, ui::ID_LABEL5, ui::ID_IMAGE1,
