@@ -7,10 +7,7 @@ shift
 export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1'
-fi
+"$(dirname "$0")/../scripts/wine-prefix.sh" "$WINEPREFIX"
 # An X display for programs that open windows, when the test fixture started one.
 display_file=$(dirname "$WINEPREFIX")/xvfb.display
 if [ -z "${DISPLAY:-}" ] && [ -f "$display_file" ]; then

@@ -1,6 +1,7 @@
 #include "ui/Form1.h"
 
 #include "actions/FixActions.h"
+#include "ui/Form1Colours.h"
 #include "ui/Form1Layout.h"
 
 namespace ui {
@@ -15,8 +16,10 @@ struct Form1State {
     int dpi;
     HFONT regularFont;
     HFONT boldFont;
-    HICON icon;    // shared: owned by the system
-    HWND focused;  // restored when the window is activated again, as dialogs do
+    Form1Colours colours;
+    HBRUSH background;  // in colours.background
+    HICON icon;         // shared: owned by the system
+    HWND focused;       // restored when the window is activated again, as dialogs do
 };
 
 Form1State* StateOf(HWND form) {
@@ -51,27 +54,55 @@ DWORD StyleOf(ControlKind kind) {
     return SS_LEFT | SS_NOPREFIX;
 }
 
-void CreateControl(HWND form, const ControlLayout& layout, const Form1State& state) {
+// Made in the design's creation order; LayOut places and sizes them.
+void CreateControl(HWND form, const ControlLayout& layout, HICON icon) {
     const HWND control = CreateWindowExW(
-        0, ClassOf(layout.kind), layout.text, WS_CHILD | WS_VISIBLE | StyleOf(layout.kind),
-        Scale(layout.left, state.dpi), Scale(layout.top, state.dpi), Scale(layout.width, state.dpi),
-        Scale(layout.height, state.dpi), form,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), nullptr, nullptr);
+        0, ClassOf(layout.kind), layout.text, WS_CHILD | WS_VISIBLE | StyleOf(layout.kind), 0, 0, 0,
+        0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), nullptr, nullptr);
     if (layout.kind == ControlKind::Picture) {
-        SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
-    } else {
-        SendMessageW(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(layout.bold ? state.boldFont : state.regularFont),
-                     FALSE);
+        SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     }
+}
+
+// The one layout of the window's contents, at its current DPI: every control's
+// rectangle and font. The fonts of an earlier DPI are freed once no control
+// uses them.
+void LayOut(HWND form, Form1State& state) {
+    const HFONT oldRegular = state.regularFont;
+    const HFONT oldBold = state.boldFont;
+    state.regularFont = CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, state.dpi);
+    state.boldFont = CreateTahoma(FONT_BOLD_CENTIPOINTS, true, state.dpi);
+    for (const ControlLayout& layout : FORM1_CONTROLS) {
+        const HWND control = GetDlgItem(form, layout.id);
+        SetWindowPos(control, nullptr, Scale(layout.left, state.dpi), Scale(layout.top, state.dpi),
+                     Scale(layout.width, state.dpi), Scale(layout.height, state.dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (layout.kind != ControlKind::Picture) {
+            const HFONT font = layout.bold ? state.boldFont : state.regularFont;
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+    DeleteObject(oldRegular);
+    DeleteObject(oldBold);
+}
+
+// Chooses the colours for the system's current settings and repaints.
+void ApplyColours(HWND form, Form1State& state) {
+    state.colours = CurrentForm1Colours();
+    const HBRUSH oldBackground = state.background;
+    state.background = CreateSolidBrush(state.colours.background);
+    DeleteObject(oldBackground);
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
     auto* const state = static_cast<Form1State*>(create.lpCreateParams);
     SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     for (const ControlLayout& layout : FORM1_CONTROLS) {
-        CreateControl(form, layout, *state);
+        CreateControl(form, layout, state->icon);
     }
+    ApplyColours(form, *state);
+    LayOut(form, *state);
     state->focused = GetDlgItem(form, ID_COMMAND1);
     return 0;
 }
@@ -87,11 +118,35 @@ void OnCommand(HWND form, int id, int notification) {
     }
 }
 
-// Labels paint opaquely in the window's own colour.
-LRESULT OnCtlColorStatic(HWND form, HDC dc) {
-    SetBkColor(dc, FORM1_BACKGROUND);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    return static_cast<LRESULT>(GetClassLongPtrW(form, GCLP_HBRBACKGROUND));
+// Labels paint opaquely in the window's own colours.
+LRESULT OnCtlColorStatic(HDC dc, const Form1State& state) {
+    SetBkColor(dc, state.colours.background);
+    SetTextColor(dc, state.colours.text);
+    return reinterpret_cast<LRESULT>(state.background);
+}
+
+LRESULT OnEraseBackground(HWND form, HDC dc, const Form1State& state) {
+    RECT client;
+    GetClientRect(form, &client);
+    FillRect(dc, &client, state.background);
+    return 1;
+}
+
+// Moves to the rectangle the system suggests for the new DPI, sized so that
+// the client area is the design's at that DPI, around the frame the window
+// really has (whether the system scales the frame depends on its DPI mode).
+void OnDpiChanged(HWND form, int dpi, const RECT& suggested, Form1State& state) {
+    state.dpi = dpi;
+    LayOut(form, state);
+    RECT window;
+    RECT client;
+    GetWindowRect(form, &window);
+    GetClientRect(form, &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    SetWindowPos(form, nullptr, suggested.left, suggested.top,
+                 Scale(FORM1_CLIENT_WIDTH, dpi) + frameWidth,
+                 Scale(FORM1_CLIENT_HEIGHT, dpi) + frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnActivate(HWND form, bool active, Form1State& state) {
@@ -103,13 +158,13 @@ void OnActivate(HWND form, bool active, Form1State& state) {
 }
 
 // From the process heap rather than operator new, which would bring the C++
-// exception machinery into an otherwise exception-free program.
+// exception machinery into an otherwise exception-free program. Fonts and
+// colours come with the window's layout.
 Form1State* NewState(int dpi, HICON icon) {
     auto* const state =
         static_cast<Form1State*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Form1State)));
     if (state != nullptr) {
-        *state = Form1State{dpi, CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, dpi),
-                            CreateTahoma(FONT_BOLD_CENTIPOINTS, true, dpi), icon, nullptr};
+        *state = Form1State{dpi, nullptr, nullptr, {}, nullptr, icon, nullptr};
     }
     return state;
 }
@@ -117,16 +172,22 @@ Form1State* NewState(int dpi, HICON icon) {
 void FreeState(Form1State* state) {
     DeleteObject(state->regularFont);
     DeleteObject(state->boldFont);
+    DeleteObject(state->background);
     HeapFree(GetProcessHeap(), 0, state);
 }
 
-void OnDestroy(Form1State* state) {
+void OnDestroy(HWND form, Form1State* state) {
+    SetWindowLongPtrW(form, GWLP_USERDATA, 0);
     FreeState(state);
     PostQuitMessage(0);
 }
 
 LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     Form1State* const state = StateOf(form);
+    if (state == nullptr && message != WM_CREATE) {
+        // Before the window is made, or after it is gone.
+        return DefWindowProcW(form, message, wParam, lParam);
+    }
     switch (message) {
         case WM_CREATE:
             return OnCreate(form, *reinterpret_cast<CREATESTRUCTW*>(lParam));
@@ -134,19 +195,28 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
             OnCommand(form, LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_CTLCOLORSTATIC:
-            return OnCtlColorStatic(form, reinterpret_cast<HDC>(wParam));
+            return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), *state);
+        case WM_ERASEBKGND:
+            return OnEraseBackground(form, reinterpret_cast<HDC>(wParam), *state);
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            ApplyColours(form, *state);
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(form, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam), *state);
+            return 0;
         case WM_ACTIVATE:
             OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state);
             return 0;
         case WM_DESTROY:
-            OnDestroy(state);
+            OnDestroy(form, state);
             return 0;
         default:
             return DefWindowProcW(form, message, wParam, lParam);
     }
 }
 
-// The class owns the background brush for the life of the process.
+// The window paints its own background, in the colours it chose.
 bool RegisterForm1Class(HINSTANCE instance, HICON icon) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -158,7 +228,6 @@ bool RegisterForm1Class(HINSTANCE instance, HICON icon) {
     windowClass.hInstance = instance;
     windowClass.hIcon = icon;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = CreateSolidBrush(FORM1_BACKGROUND);
     windowClass.lpszClassName = FORM1_CLASS;
     return RegisterClassExW(&windowClass) != 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -90,16 +91,72 @@ TEST_P(Form1Test, ClientAreaAndEveryControlScaleWithTheDpi) {
     }
 }
 
-TEST_P(Form1Test, FontsAreTahomaInPoints) {
-    for (const int id : {ui::ID_LABEL1, ui::ID_LABEL2, ui::ID_COMMAND1, ui::ID_LABEL5}) {
-        const auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(form_, id, WM_GETFONT, 0, 0));
+HFONT FontOf(HWND control) {
+    return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+}
+
+// The extent of a control's text drawn in its own font: on one line, or
+// wrapped at word boundaries to `wrapWidth`. Also the face actually drawn.
+struct DrawnText {
+    std::wstring face;
+    SIZE oneLine;
+    SIZE wrapped;
+};
+
+DrawnText Draw(HWND control, int wrapWidth) {
+    const HDC dc = GetDC(control);
+    const HGDIOBJ previous = SelectObject(dc, FontOf(control));
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    const std::wstring text = TextOf(control);
+    RECT oneLine{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &oneLine, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    RECT wrapped{0, 0, wrapWidth, 0};
+    DrawTextW(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return {face, {oneLine.right, oneLine.bottom}, {wrapped.right, wrapped.bottom}};
+}
+
+TEST_P(Form1Test, TextIsDrawnInTahomaOfItsPointSize) {
+    for (const ExpectedControl& expected : kControls) {
+        if (expected.id == ui::ID_IMAGE1) {
+            continue;
+        }
+        const HWND control = GetDlgItem(form_, expected.id);
         LOGFONTW logFont{};
-        ASSERT_NE(0, GetObjectW(font, sizeof logFont, &logFont)) << id;
-        EXPECT_STREQ(L"Tahoma", logFont.lfFaceName);
+        ASSERT_NE(0, GetObjectW(FontOf(control), sizeof logFont, &logFont)) << expected.id;
+        const bool title = expected.id == ui::ID_LABEL1;
+        EXPECT_EQ(-MulDiv(title ? 1200 : 825, GetParam(), 7200), logFont.lfHeight) << expected.id;
+        EXPECT_EQ(title ? FW_BOLD : FW_NORMAL, logFont.lfWeight) << expected.id;
         EXPECT_EQ(ANSI_CHARSET, logFont.lfCharSet);
-        const bool title = id == ui::ID_LABEL1;
-        EXPECT_EQ(-MulDiv(title ? 1200 : 825, GetParam(), 7200), logFont.lfHeight) << id;
-        EXPECT_EQ(title ? FW_BOLD : FW_NORMAL, logFont.lfWeight) << id;
+        EXPECT_EQ(L"Tahoma", Draw(control, 0).face) << expected.id;
+    }
+}
+
+// Every text whole: captions on one line inside the button's edges, labels
+// wrapped inside their fixed rectangles, the one-line labels on one line.
+TEST_P(Form1Test, EveryTextFitsItsControl) {
+    for (const ExpectedControl& expected : kControls) {
+        if (expected.id == ui::ID_IMAGE1) {
+            continue;
+        }
+        const HWND control = GetDlgItem(form_, expected.id);
+        RECT client;
+        GetClientRect(control, &client);
+        const DrawnText drawn = Draw(control, client.right);
+        if (expected.className == std::wstring(L"Button")) {
+            const int edges = 2 * Scaled(GetSystemMetrics(SM_CXEDGE));
+            EXPECT_LE(drawn.oneLine.cx, client.right - edges) << expected.id;
+            EXPECT_LE(drawn.oneLine.cy, client.bottom - edges) << expected.id;
+            continue;
+        }
+        EXPECT_LE(drawn.wrapped.cx, client.right) << expected.id;
+        EXPECT_LE(drawn.wrapped.cy, client.bottom) << expected.id;
+        const bool paragraph = expected.id == ui::ID_LABEL2 || expected.id == ui::ID_LABEL3;
+        if (!paragraph) {
+            EXPECT_EQ(drawn.oneLine.cy, drawn.wrapped.cy) << expected.id << " wraps";
+        }
     }
 }
 
@@ -147,7 +204,87 @@ TEST_P(Form1Test, LabelsPaintInTheWindowColour) {
     DeleteDC(dc);
 }
 
-INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 144));
+// What a person would compare between two windows: the client area, and
+// every control's rectangle and font height.
+using Rectangle = std::array<LONG, 4>;
+
+Rectangle AsArray(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+struct Appearance {
+    Rectangle client;
+    std::vector<Rectangle> controls;
+    std::vector<LONG> fontHeights;
+};
+
+Appearance AppearanceOf(HWND form) {
+    Appearance appearance{};
+    RECT client;
+    GetClientRect(form, &client);
+    appearance.client = AsArray(client);
+    for (const ExpectedControl& expected : kControls) {
+        const HWND control = GetDlgItem(form, expected.id);
+        appearance.controls.push_back(AsArray(ClientRectOf(form, control)));
+        LOGFONTW logFont{};
+        GetObjectW(FontOf(control), sizeof logFont, &logFont);
+        appearance.fontHeights.push_back(logFont.lfHeight);
+    }
+    return appearance;
+}
+
+// A move to a monitor of another DPI gives the window a fresh start's look at
+// that DPI, at the place the system suggests, and frees the fonts it replaced.
+TEST(Form1DpiChangeTest, LooksAsIfStartedAtTheNewDpi) {
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr), 96);
+    for (const int dpi : {144, 192, 96}) {
+        const HGDIOBJ oldRegular = FontOf(GetDlgItem(form, ui::ID_LABEL2));
+        const HGDIOBJ oldBold = FontOf(GetDlgItem(form, ui::ID_LABEL1));
+        RECT suggested{40, 30, 500, 400};
+        SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        const HWND fresh = ui::CreateForm1(GetModuleHandleW(nullptr), dpi);
+        const Appearance changed = AppearanceOf(form);
+        const Appearance started = AppearanceOf(fresh);
+        testing_support::CloseForm(fresh);
+        EXPECT_EQ(started.client, changed.client) << dpi;
+        EXPECT_EQ(started.controls, changed.controls) << dpi;
+        EXPECT_EQ(started.fontHeights, changed.fontHeights) << dpi;
+        RECT window;
+        GetWindowRect(form, &window);
+        EXPECT_EQ(40, window.left) << dpi;
+        EXPECT_EQ(30, window.top) << dpi;
+        EXPECT_EQ(0u, GetObjectType(oldRegular)) << dpi;
+        EXPECT_EQ(0u, GetObjectType(oldBold)) << dpi;
+    }
+    testing_support::CloseForm(form);
+}
+
+// A system colour change reaches the window: with white control text, which
+// cannot be read on the grey, the labels take the system's own pair.
+TEST_P(Form1Test, LabelsFollowASystemColourChange) {
+    const int elements[] = {COLOR_BTNTEXT, COLOR_BTNFACE};
+    const COLORREF original[] = {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE)};
+    const COLORREF dark[] = {RGB(255, 255, 255), RGB(0, 0, 0)};
+    ASSERT_TRUE(SetSysColors(2, elements, dark));
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(form_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(GetDlgItem(form_, ui::ID_LABEL2))));
+    LOGBRUSH fill{};
+    GetObjectW(brush, sizeof fill, &fill);
+    const COLORREF text = GetTextColor(dc);
+    DeleteDC(dc);
+    SetSysColors(2, elements, original);
+    EXPECT_EQ(RGB(0, 0, 0), fill.lbColor);
+    EXPECT_EQ(RGB(255, 255, 255), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 120, 144, 192));
 
 class Form1BehaviourTest : public testing::Test {
   protected:

@@ -7,6 +7,7 @@
 set -euo pipefail
 program=$1 probe=$2 work=$3
 xvfb=$(dirname "$0")/xvfb.sh
+prefix_maker=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-prefix.sh
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -104,8 +105,7 @@ prepare_prefix() {
     cp "$program" "$work/Moxvane.exe"
     cp "$probe" "$work/WindowProbe.exe"
     cd "$work"  # no reg.exe here to shadow Wine's own
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    "$prefix_maker" "$WINEPREFIX"
     wineserver -p
     # One virtual desktop window holds the program, its boxes and the focus.
     windows reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null

@@ -1,0 +1,26 @@
+#!/bin/sh
+# Makes the Wine prefix named by the first argument, once: the only place where
+# the project's prefixes are made, for the build, the tests, run, screenshot
+# and the benchmark alike. Safe to call again, also from several processes.
+#
+# Debian's Wine never looks in /usr/share/wine/fonts, where fonts-wine puts
+# Tahoma; the prefix is told to, so that the window is drawn in its own font.
+set -eu
+prefix=$1
+[ -f "$prefix/ready" ] && exit 0
+mkdir -p "$prefix"
+export WINEPREFIX="$prefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+flock "$prefix.lock" sh -c '
+    [ -f "$WINEPREFIX/ready" ] && exit 0
+    wineboot -i >/dev/null 2>&1
+    # From inside the prefix: a reg.exe in the current directory would
+    # shadow Wine'"'"'s own.
+    cd "$WINEPREFIX"
+    wine reg add "HKCU\\Software\\Wine\\Fonts" /v Path /d "Z:\\usr\\share\\wine\\fonts" /f \
+        >/dev/null 2>&1 </dev/null
+    # Let the first start finish its background work before anything runs:
+    # programs started meanwhile can stall for minutes.
+    wineserver -w
+    touch "$WINEPREFIX/ready"
+'

@@ -1,0 +1,18 @@
+// Calls into system functions that not every supported Windows version has.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// The named export of a loaded system DLL as a typed function pointer, or
+// null where this Windows version lacks it (or the DLL is not loaded).
+template <typename Function>
+Function LookUpSystemFunction(HMODULE dll, const char* name) noexcept {
+    if (dll == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+}  // namespace ui
