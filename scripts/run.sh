@@ -5,7 +5,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-session.sh
 
+no_display() {
+    echo "run.sh: $1; run it from a graphical session, or use 'bash scripts/screenshot.sh' for a picture of the window" >&2
+    exit 2
+}
+
+[ -n "${DISPLAY:-}" ] || no_display "no X display (DISPLAY is not set)"
 scripts/install-deps.sh
+xdpyinfo >/dev/null 2>&1 || no_display "cannot open the X display '$DISPLAY'"
 wine_session_start "$PWD/build/mingw"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Moxvane -j "$(nproc)"

@@ -96,6 +96,34 @@ expect_labels_in_window_colour() {
     expect "window background" E0E0E0 "$(pixel $((left - 4)) $((top + 4)))"
 }
 
+# The WCAG contrast ratio between the most frequent colour of a screen area
+# (its background) and the colour that stands out most from it (its text).
+text_contrast() {
+    local left top right bottom
+    read -r left top right bottom <<<"$1"
+    convert "$work/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" \
+        -format %c histogram:info:- |
+        awk '
+        function channel(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+        # "count: (red,green,blue...) ..." as the colour, its luminance and count
+        {
+            count = $1 + 0
+            match($0, /\([^)]*\)/)
+            split(substr($0, RSTART + 1, RLENGTH - 2), rgb, ",")
+            l = 0.2126 * channel(rgb[1]) + 0.7152 * channel(rgb[2]) + 0.0722 * channel(rgb[3])
+            luminance[NR] = l + 0.05
+            if (count > most) { most = count; background = l + 0.05 }
+        }
+        END {
+            best = 1
+            for (i in luminance) {
+                r = luminance[i] > background ? luminance[i] / background : background / luminance[i]
+                if (r > best) best = r
+            }
+            printf "%.1f\n", best
+        }'
+}
+
 prepare_prefix() {
     rm -rf "$work"
     mkdir -p "$work"
@@ -168,6 +196,26 @@ high_dpi_session() {
     expect_program_ends "Alt+F4 at 144 DPI ends the program"
 }
 
+# A dark scheme whose white control text cannot be read on the grey: the
+# labels must take the scheme's own pair and stay readable on the screen.
+dark_scheme_session() {
+    local colour
+    for colour in 'ButtonText=255 255 255' 'ButtonFace=0 0 0' 'WindowText=255 255 255' \
+        'Window=0 0 0'; do
+        windows reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /d "${colour#*=}" /f >/dev/null
+    done
+    start_program
+    import -window "$desktop" "$work/screen.png"
+    local contrast
+    for label in 1012 1013 1014; do
+        contrast=$(text_contrast "$(probe rect $label)")
+        expect "label $label readable in a dark scheme (contrast $contrast)" yes \
+            "$(awk -v c="$contrast" 'BEGIN { print (c >= 4.5) ? "yes" : "no" }')"
+    done
+    press alt+F4
+    expect_program_ends "Alt+F4 in a dark scheme"
+}
+
 prepare_prefix
 start_program
 keyboard_session
@@ -177,6 +225,7 @@ access_denied_session
 press alt+F4
 expect_program_ends "Alt+F4 ends the program"
 high_dpi_session
+dark_scheme_session
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
