@@ -22,7 +22,16 @@ function(moxvane_apply_product_options target)
     if(MSVC)
         target_compile_options(${target} PRIVATE /GR- /EHs-c-)
     else()
-        target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
+        # Stack canaries in every function with an array or an address taken;
+        # the checked forms of the C library's string functions where
+        # GCC's own headers have them (mingw-w64's headers have none).
+        target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti -fstack-protector-strong)
+        # Whatever links this code links the canary and its check with it.
+        target_link_libraries(${target} PUBLIC MoxvaneStackGuard)
+        if(MOXVANE_FORTIFY_HEADERS)
+            target_compile_definitions(${target} PRIVATE _FORTIFY_SOURCE=2)
+            target_include_directories(${target} SYSTEM BEFORE PRIVATE ${MOXVANE_FORTIFY_HEADERS})
+        endif()
     endif()
 endfunction()
 
@@ -35,9 +44,21 @@ function(moxvane_apply_program_options target)
     elseif(MINGW)
         target_link_options(${target} PRIVATE
             -municode -s -Wl,--gc-sections
-            -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat -Wl,--no-insert-timestamp)
+            -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat -Wl,--no-insert-timestamp
+            # The oldest Windows it runs on: 7 SP1 (6.1).
+            -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,1
+            -Wl,--major-os-version,6 -Wl,--minor-os-version,1)
     endif()
 endfunction()
+
+# GCC's checked C string functions, for a C library without its own.
+if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=include
+        OUTPUT_VARIABLE gcc_include OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(EXISTS ${gcc_include}/ssp/string.h)
+        set(MOXVANE_FORTIFY_HEADERS ${gcc_include}/ssp)
+    endif()
+endif()
 
 # Static runtime: the program and the tests need no DLL beside them.
 if(MINGW)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "registry/AnsiText.h"
+#include "registry/OleAutomation.h"
 #include "registry/Variant.h"
 #include "registry/modRegistry.h"
 
@@ -11,7 +12,7 @@ namespace modRegistry {
 class ValueText {
   public:
     explicit ValueText(const Variant& value) noexcept
-        : conversion_(value.ConvertTo(VT_BSTR, text_)), ansi_(Wide(), SysStringLen(Wide())) {}
+        : conversion_(value.ConvertTo(VT_BSTR, text_)), ansi_(Wide(), ole::StringLength(Wide())) {}
 
     // 0, or the code of the conversion that failed.
     RegStatus Status() const noexcept {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "registry/OleAutomation.h"
+
 namespace modRegistry {
 namespace {
 
@@ -19,8 +21,8 @@ bool IsIntegerType(VARTYPE type) {
 
 }  // namespace
 
-Variant::Variant() noexcept {
-    VariantInit(&value_);
+Variant::Variant() noexcept : value_{} {
+    value_.vt = VT_EMPTY;
 }
 
 Variant::Variant(std::int16_t number) noexcept : Variant() {
@@ -44,35 +46,34 @@ Variant::Variant(bool flag) noexcept : Variant() {
 }
 
 Variant::Variant(const wchar_t* text) noexcept : Variant() {
-    value_.bstrVal = SysAllocString(text != nullptr ? text : L"");
+    value_.bstrVal = ole::AllocString(text != nullptr ? text : L"");
     // Out of memory: an error value that no conversion accepts, never an empty text.
     value_.vt = value_.bstrVal != nullptr ? VT_BSTR : VT_ERROR;
 }
 
 Variant::Variant(const Variant& other) noexcept : Variant() {
-    if (FAILED(VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)))) {
+    if (FAILED(ole::Copy(value_, other.value_))) {
         value_.vt = VT_ERROR;
     }
 }
 
 Variant& Variant::operator=(const Variant& other) noexcept {
-    if (this != &other && FAILED(VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)))) {
+    if (this != &other && FAILED(ole::Copy(value_, other.value_))) {
         value_.vt = VT_ERROR;
     }
     return *this;
 }
 
 Variant::~Variant() {
-    VariantClear(&value_);
+    ole::Clear(value_);
 }
 
 HRESULT Variant::ConvertTo(VARTYPE type, Variant& out) const noexcept {
-    VariantClear(&out.value_);
+    ole::Clear(out.value_);
     if (IsIntegerType(type) && IsNonFiniteNumber(value_)) {
         return DISP_E_OVERFLOW;
     }
-    return VariantChangeTypeEx(&out.value_, const_cast<VARIANT*>(&value_), LOCALE_USER_DEFAULT,
-                               VARIANT_ALPHABOOL, type);
+    return ole::ChangeType(out.value_, value_, type);
 }
 
 }  // namespace modRegistry

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
-          xvfb googletest x11-utils xdotool imagemagick)
+          xvfb googletest x11-utils xdotool imagemagick
+          clang lld clang-tidy clang-format zip openssl osslsigncode)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

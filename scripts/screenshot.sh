@@ -1,21 +1,41 @@
 #!/usr/bin/env bash
-# Builds Moxvane.exe and takes the README's screenshot of its window, drawn in
-# Wine's virtual desktop (which paints the title bar) on a private Xvfb.
+# Builds Moxvane.exe and takes a picture of its window as a new user sees it:
+# a fresh Wine prefix, Wine's virtual desktop (which paints the title bar), a
+# private Xvfb. With "dark", the prefix first gets a dark colour scheme, white
+# control text on black.
+# Usage: scripts/screenshot.sh [default|dark] [OUTPUT.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/wine-session.sh
-out=${1:-docs/screenshot.png}
+scheme=${1:-default}
+case $scheme in
+default) out=${2:-docs/screenshot.png} ;;
+dark) out=${2:-docs/screenshot-dark.png} ;;
+*) echo "usage: scripts/screenshot.sh [default|dark] [OUTPUT.png]" >&2; exit 2 ;;
+esac
 
 scripts/install-deps.sh
-build_dir=$PWD/build/mingw
-wine_session_start "$build_dir"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Moxvane -j "$(nproc)"
 
-tests/ui/xvfb.sh "$build_dir" start
-trap 'tests/ui/xvfb.sh "$build_dir" stop; wineserver -k 2>/dev/null || true' EXIT
-export DISPLAY=:$(cat "$build_dir/xvfb.display")
-wine explorer /desktop=Moxvane,640x400 build/mingw/ui/Moxvane.exe &
+work=$PWD/build/mingw/screenshot
+rm -rf "$work"
+mkdir -p "$work"
+cp build/mingw/ui/Moxvane.exe "$work"
+source scripts/wine-session.sh
+wine_session_start "$work"
+tests/ui/xvfb.sh "$work" start
+trap 'tests/ui/xvfb.sh "$work" stop; wineserver -k 2>/dev/null || true' EXIT
+export DISPLAY=:$(cat "$work/xvfb.display")
+cd "$work"  # no reg.exe here to shadow Wine's own
+if [ "$scheme" = dark ]; then
+    for colour in 'ButtonText=255 255 255' 'ButtonFace=0 0 0' 'WindowText=255 255 255' \
+        'Window=0 0 0'; do
+        wine reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /d "${colour#*=}" /f \
+            >/dev/null 2>&1 </dev/null
+    done
+fi
+wine explorer /desktop=Moxvane,640x400 Moxvane.exe >/dev/null 2>&1 </dev/null &
 sleep 6
+cd - >/dev/null
 import -window root -crop 640x400+0+0 +repage "$out"
 echo "wrote $out"

@@ -6,8 +6,6 @@
 namespace testing_support {
 namespace {
 
-constexpr const wchar_t* kScratchParent = L"Software\\MoxvaneTests";
-
 // The user's real key, opened on first use, before any scratch hive redirects
 // HKEY_CURRENT_USER, and kept for the life of the test program: scratch keys
 // live there whatever the predefined handle points at meanwhile.
@@ -22,7 +20,7 @@ HKEY RealCurrentUser() {
 
 std::wstring UniqueScratchName() {
     static int counter = 0;
-    return std::wstring(kScratchParent) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    return std::wstring(kScratchParentKey) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(++counter);
 }
 
@@ -54,7 +52,7 @@ ScratchHive::~ScratchHive() {
     RegOverridePredefKey(hive_, nullptr);
     RegCloseKey(scratch_);
     RegDeleteTreeW(RealCurrentUser(), name_.c_str());
-    RegDeleteKeyW(RealCurrentUser(), kScratchParent);  // only succeeds once empty
+    RegDeleteKeyW(RealCurrentUser(), kScratchParentKey);  // only succeeds once empty
 }
 
 // Read through the narrow function, so text comes back in the ANSI code page

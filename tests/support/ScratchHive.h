@@ -10,6 +10,10 @@
 
 namespace testing_support {
 
+// Where every test program keeps its scratch keys, under the user's real key;
+// test programs that run at the same time come and go there.
+inline constexpr const wchar_t* kScratchParentKey = L"Software\\MoxvaneTests";
+
 class ScratchHive {
   public:
     explicit ScratchHive(HKEY hive = HKEY_CURRENT_USER);

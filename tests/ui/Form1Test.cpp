@@ -99,6 +99,7 @@ HFONT FontOf(HWND control) {
 // wrapped at word boundaries to `wrapWidth`. Also the face actually drawn.
 struct DrawnText {
     std::wstring face;
+    LONG weight;
     SIZE oneLine;
     SIZE wrapped;
 };
@@ -108,6 +109,8 @@ DrawnText Draw(HWND control, int wrapWidth) {
     const HGDIOBJ previous = SelectObject(dc, FontOf(control));
     wchar_t face[LF_FACESIZE] = L"";
     GetTextFaceW(dc, LF_FACESIZE, face);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     const std::wstring text = TextOf(control);
     RECT oneLine{0, 0, 0, 0};
     DrawTextW(dc, text.c_str(), -1, &oneLine, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
@@ -115,7 +118,8 @@ DrawnText Draw(HWND control, int wrapWidth) {
     DrawTextW(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, previous);
     ReleaseDC(control, dc);
-    return {face, {oneLine.right, oneLine.bottom}, {wrapped.right, wrapped.bottom}};
+    return {
+        face, metrics.tmWeight, {oneLine.right, oneLine.bottom}, {wrapped.right, wrapped.bottom}};
 }
 
 TEST_P(Form1Test, TextIsDrawnInTahomaOfItsPointSize) {
@@ -130,7 +134,9 @@ TEST_P(Form1Test, TextIsDrawnInTahomaOfItsPointSize) {
         EXPECT_EQ(-MulDiv(title ? 1200 : 825, GetParam(), 7200), logFont.lfHeight) << expected.id;
         EXPECT_EQ(title ? FW_BOLD : FW_NORMAL, logFont.lfWeight) << expected.id;
         EXPECT_EQ(ANSI_CHARSET, logFont.lfCharSet);
-        EXPECT_EQ(L"Tahoma", Draw(control, 0).face) << expected.id;
+        const DrawnText drawn = Draw(control, 0);
+        EXPECT_EQ(L"Tahoma", drawn.face) << expected.id;
+        EXPECT_EQ(logFont.lfWeight, drawn.weight) << expected.id;
     }
 }
 

@@ -51,14 +51,21 @@ class ProgramImageTest : public testing::Test {
         return Headers().OptionalHeader.DataDirectory[entry];
     }
 
-    std::set<std::string> ImportedDlls() const {
+    // Every imported function as "DLL!function", the DLL's name in capitals.
+    std::set<std::string> ImportedFunctions() const {
         std::set<std::string> names;
         const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
             AtAddress(Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
         for (; import != nullptr && import->Name != 0; ++import) {
-            std::string name = AtAddress(import->Name);
-            CharUpperBuffA(name.data(), static_cast<DWORD>(name.size()));
-            names.insert(name);
+            std::string dll = AtAddress(import->Name);
+            CharUpperBuffA(dll.data(), static_cast<DWORD>(dll.size()));
+            const auto* thunk =
+                reinterpret_cast<const IMAGE_THUNK_DATA64*>(AtAddress(import->OriginalFirstThunk));
+            for (; thunk != nullptr && thunk->u1.AddressOfData != 0; ++thunk) {
+                const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
+                    AtAddress(static_cast<DWORD>(thunk->u1.AddressOfData)));
+                names.insert(dll + "!" + byName->Name);
+            }
         }
         return names;
     }
@@ -93,11 +100,62 @@ TEST_F(ProgramImageTest, CarriesNoBuildTimestamp) {
     EXPECT_EQ(0u, Headers().FileHeader.TimeDateStamp);
 }
 
-TEST_F(ProgramImageTest, ImportsOnlySystemDlls) {
-    const std::set<std::string> system{"ADVAPI32.DLL", "GDI32.DLL",    "KERNEL32.DLL",
-                                       "MSVCRT.DLL",   "OLEAUT32.DLL", "USER32.DLL"};
-    for (const std::string& dll : ImportedDlls()) {
-        EXPECT_TRUE(system.count(dll)) << dll;
+// The oldest Windows the program runs on, as the image declares it.
+TEST_F(ProgramImageTest, NeedsWindows7Sp1) {
+    EXPECT_EQ(6, Headers().OptionalHeader.MajorSubsystemVersion);
+    EXPECT_EQ(1, Headers().OptionalHeader.MinorSubsystemVersion);
+    EXPECT_EQ(6, Headers().OptionalHeader.MajorOperatingSystemVersion);
+    EXPECT_EQ(1, Headers().OptionalHeader.MinorOperatingSystemVersion);
+}
+
+// Each import is here because Windows 7 SP1 has it. A new one fails this test
+// until someone has checked the Windows version it needs and added it.
+// Functions of later versions are looked up at run time instead.
+TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
+    const std::set<std::string> checked{
+        "ADVAPI32.DLL!RegCloseKey", "ADVAPI32.DLL!RegCreateKeyExA", "ADVAPI32.DLL!RegDeleteValueA",
+        "ADVAPI32.DLL!RegOpenKeyExA", "ADVAPI32.DLL!RegSetValueExA",
+        "ADVAPI32.DLL!SystemFunction036",
+        //
+        "GDI32.DLL!CreateFontW", "GDI32.DLL!CreateSolidBrush", "GDI32.DLL!DeleteObject",
+        "GDI32.DLL!GetDeviceCaps", "GDI32.DLL!SetBkColor", "GDI32.DLL!SetTextColor",
+        //
+        "KERNEL32.DLL!CompareStringOrdinal", "KERNEL32.DLL!DeleteCriticalSection",
+        "KERNEL32.DLL!EnterCriticalSection", "KERNEL32.DLL!FindClose",
+        "KERNEL32.DLL!FindFirstFileA", "KERNEL32.DLL!FindNextFileA", "KERNEL32.DLL!GetACP",
+        "KERNEL32.DLL!GetFullPathNameA", "KERNEL32.DLL!GetLastError",
+        "KERNEL32.DLL!GetModuleHandleW", "KERNEL32.DLL!GetProcAddress",
+        "KERNEL32.DLL!GetProcessHeap", "KERNEL32.DLL!GetStartupInfoW",
+        "KERNEL32.DLL!GetSystemDirectoryW", "KERNEL32.DLL!HeapAlloc", "KERNEL32.DLL!HeapFree",
+        "KERNEL32.DLL!HeapSetInformation", "KERNEL32.DLL!InitOnceExecuteOnce",
+        "KERNEL32.DLL!InitializeCriticalSection", "KERNEL32.DLL!LeaveCriticalSection",
+        "KERNEL32.DLL!LoadLibraryExW", "KERNEL32.DLL!LoadLibraryW", "KERNEL32.DLL!MulDiv",
+        "KERNEL32.DLL!SetLastError", "KERNEL32.DLL!SetUnhandledExceptionFilter",
+        "KERNEL32.DLL!Sleep", "KERNEL32.DLL!TlsGetValue", "KERNEL32.DLL!VirtualProtect",
+        "KERNEL32.DLL!VirtualQuery", "KERNEL32.DLL!WideCharToMultiByte",
+        "KERNEL32.DLL!WritePrivateProfileStringA", "KERNEL32.DLL!__C_specific_handler",
+        //
+        "MSVCRT.DLL!__iob_func", "MSVCRT.DLL!__set_app_type", "MSVCRT.DLL!__setusermatherr",
+        "MSVCRT.DLL!__wgetmainargs", "MSVCRT.DLL!__winitenv", "MSVCRT.DLL!_amsg_exit",
+        "MSVCRT.DLL!_cexit", "MSVCRT.DLL!_commode", "MSVCRT.DLL!_fmode", "MSVCRT.DLL!_initterm",
+        "MSVCRT.DLL!_onexit", "MSVCRT.DLL!_wcmdln", "MSVCRT.DLL!abort", "MSVCRT.DLL!calloc",
+        "MSVCRT.DLL!exit", "MSVCRT.DLL!fprintf", "MSVCRT.DLL!free", "MSVCRT.DLL!fwrite",
+        "MSVCRT.DLL!malloc", "MSVCRT.DLL!memcpy", "MSVCRT.DLL!signal", "MSVCRT.DLL!strlen",
+        "MSVCRT.DLL!strncmp", "MSVCRT.DLL!vfprintf", "MSVCRT.DLL!wcslen",
+        //
+        "USER32.DLL!AdjustWindowRectEx", "USER32.DLL!CreateWindowExW", "USER32.DLL!DefWindowProcW",
+        "USER32.DLL!DispatchMessageW", "USER32.DLL!FillRect", "USER32.DLL!GetClassInfoExW",
+        "USER32.DLL!GetClientRect", "USER32.DLL!GetDC", "USER32.DLL!GetDlgItem",
+        "USER32.DLL!GetFocus", "USER32.DLL!GetMessageW", "USER32.DLL!GetSysColor",
+        "USER32.DLL!GetSystemMetrics", "USER32.DLL!GetWindowLongPtrW", "USER32.DLL!GetWindowRect",
+        "USER32.DLL!IsChild", "USER32.DLL!IsDialogMessageW", "USER32.DLL!LoadCursorW",
+        "USER32.DLL!LoadImageW", "USER32.DLL!MessageBoxW", "USER32.DLL!PostQuitMessage",
+        "USER32.DLL!RedrawWindow", "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC",
+        "USER32.DLL!SendMessageW", "USER32.DLL!SetFocus", "USER32.DLL!SetProcessDPIAware",
+        "USER32.DLL!SetWindowLongPtrW", "USER32.DLL!SetWindowPos", "USER32.DLL!ShowWindow",
+        "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
+    for (const std::string& function : ImportedFunctions()) {
+        EXPECT_TRUE(checked.count(function)) << function << " is new: which Windows has it?";
     }
 }
 

@@ -1,0 +1,82 @@
+#include "registry/OleAutomation.h"
+
+namespace modRegistry::ole {
+namespace {
+
+struct Functions {
+    decltype(&::SysAllocString) allocString;
+    decltype(&::SysStringLen) stringLength;
+    decltype(&::VariantCopy) copy;
+    decltype(&::VariantClear) clear;
+    decltype(&::VariantChangeTypeEx) changeType;
+};
+
+template <typename Function>
+void Bind(HMODULE dll, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+// By its full path: the DLL search order is no concern then.
+HMODULE LoadFromSystemDirectory() {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    constexpr wchar_t name[] = L"\\oleaut32.dll";
+    if (length == 0 || length + sizeof name / sizeof *name > MAX_PATH) {
+        return nullptr;
+    }
+    for (UINT i = 0; i < sizeof name / sizeof *name; ++i) {
+        path[length + i] = name[i];
+    }
+    return LoadLibraryW(path);
+}
+
+BOOL CALLBACK BindAll(INIT_ONCE*, void* parameter, void**) {
+    auto& functions = *static_cast<Functions*>(parameter);
+    if (const HMODULE dll = LoadFromSystemDirectory(); dll != nullptr) {
+        Bind(dll, "SysAllocString", functions.allocString);
+        Bind(dll, "SysStringLen", functions.stringLength);
+        Bind(dll, "VariantCopy", functions.copy);
+        Bind(dll, "VariantClear", functions.clear);
+        Bind(dll, "VariantChangeTypeEx", functions.changeType);
+    }
+    return TRUE;
+}
+
+// Bound once per process, whichever thread asks first; the DLL stays loaded.
+const Functions& Bound() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    static Functions functions{};
+    InitOnceExecuteOnce(&once, BindAll, &functions, nullptr);
+    return functions;
+}
+
+}  // namespace
+
+BSTR AllocString(const wchar_t* text) noexcept {
+    const auto function = Bound().allocString;
+    return function != nullptr ? function(text) : nullptr;
+}
+
+UINT StringLength(BSTR text) noexcept {
+    const auto function = Bound().stringLength;
+    return function != nullptr ? function(text) : 0;
+}
+
+HRESULT Copy(VARIANT& to, const VARIANT& from) noexcept {
+    const auto function = Bound().copy;
+    return function != nullptr ? function(&to, const_cast<VARIANT*>(&from)) : E_OUTOFMEMORY;
+}
+
+HRESULT Clear(VARIANT& value) noexcept {
+    const auto function = Bound().clear;
+    return function != nullptr ? function(&value) : E_OUTOFMEMORY;
+}
+
+HRESULT ChangeType(VARIANT& to, const VARIANT& from, VARTYPE type) noexcept {
+    const auto function = Bound().changeType;
+    return function != nullptr ? function(&to, const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT,
+                                          VARIANT_ALPHABOOL, type)
+                               : E_OUTOFMEMORY;
+}
+
+}  // namespace modRegistry::ole
