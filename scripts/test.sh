@@ -12,4 +12,4 @@ wine_session_start "$PWD/$build_dir"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$(nproc)"
 ctest --preset mingw
-scripts/check-reproducible.sh
+scripts/check-release.sh
