@@ -67,7 +67,7 @@ RegStatus WriteHiveValue(HKEY hive, const wchar_t* keyPath, const wchar_t* value
                          ValueKind kind, const Variant& value) noexcept {
     const AnsiText path(keyPath);
     const AnsiText name(valueName);
-    RegStatus status = AnsiText::FirstError({&path, &name});
+    RegStatus status = static_cast<RegStatus>(AnsiText::FirstError({&path, &name}));
     RegKey key;
     if (status == ERROR_SUCCESS) {
         status = key.Create(hive, path.Get(), KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
@@ -84,7 +84,7 @@ RegStatus WriteHiveValue(HKEY hive, const wchar_t* keyPath, const wchar_t* value
 RegStatus DeleteHiveValue(HKEY hive, const wchar_t* keyPath, const wchar_t* valueName) noexcept {
     const AnsiText path(keyPath);
     const AnsiText name(valueName);
-    RegStatus status = AnsiText::FirstError({&path, &name});
+    RegStatus status = static_cast<RegStatus>(AnsiText::FirstError({&path, &name}));
     if (status == ERROR_SUCCESS) {
         RegKey key;
         status = key.Open(hive, path.Get(), KEY_SET_VALUE);

@@ -23,6 +23,8 @@ RegStatus WriteRegValue(const wchar_t* rootName, const wchar_t* keyPath, const w
     RegStatus status = STATUS_NOT_DONE;
     const RootKey root = ResolveRootKey(rootName);
     if (root == ROOT_PROFILE_FILE) {
+        // A profile file takes the key path as its section and the value name as its key.
+        // NOLINTNEXTLINE(readability-suspicious-call-argument)
         status = WriteProfileValue(rootName, keyPath, valueName, ParseTypeCode(typeCode), value);
     } else if (root != ROOT_NONE) {
         status =
@@ -36,6 +38,7 @@ RegStatus DeleteRegValue(const wchar_t* rootName, const wchar_t* keyPath,
     RegStatus status = STATUS_NOT_DONE;
     const RootKey root = ResolveRootKey(rootName);
     if (root == ROOT_PROFILE_FILE) {
+        // NOLINTNEXTLINE(readability-suspicious-call-argument): as in WriteRegValue
         status = DeleteProfileValue(rootName, keyPath, valueName);
     } else if (root != ROOT_NONE) {
         status = DeleteHiveValue(HiveHandle(root), keyPath, valueName);

@@ -11,6 +11,7 @@ extern "C" {
 BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
 
 // Not zero before the random value arrives: nothing checked runs before then.
+// The two names are the compiler's: NOLINTBEGIN(bugprone-reserved-identifier)
 UINT_PTR __stack_chk_guard = 0x2B992DDFA232;
 
 [[noreturn]] void __stack_chk_fail() {
@@ -18,6 +19,7 @@ UINT_PTR __stack_chk_guard = 0x2B992DDFA232;
     __asm__ volatile("int $0x29" : : "c"(stackCookieCheckFailure));
     __builtin_unreachable();
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 // Runs with the static constructors, before wWinMain and before any test.
 __attribute__((constructor)) static void RandomiseStackGuard() {

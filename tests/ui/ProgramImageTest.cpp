@@ -140,8 +140,8 @@ TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
         "MSVCRT.DLL!_cexit", "MSVCRT.DLL!_commode", "MSVCRT.DLL!_fmode", "MSVCRT.DLL!_initterm",
         "MSVCRT.DLL!_onexit", "MSVCRT.DLL!_wcmdln", "MSVCRT.DLL!abort", "MSVCRT.DLL!calloc",
         "MSVCRT.DLL!exit", "MSVCRT.DLL!fprintf", "MSVCRT.DLL!free", "MSVCRT.DLL!fwrite",
-        "MSVCRT.DLL!malloc", "MSVCRT.DLL!memcpy", "MSVCRT.DLL!signal", "MSVCRT.DLL!strlen",
-        "MSVCRT.DLL!strncmp", "MSVCRT.DLL!vfprintf", "MSVCRT.DLL!wcslen",
+        "MSVCRT.DLL!malloc", "MSVCRT.DLL!memcpy", "MSVCRT.DLL!memset", "MSVCRT.DLL!signal",
+        "MSVCRT.DLL!strlen", "MSVCRT.DLL!strncmp", "MSVCRT.DLL!vfprintf", "MSVCRT.DLL!wcslen",
         //
         "USER32.DLL!AdjustWindowRectEx", "USER32.DLL!CreateWindowExW", "USER32.DLL!DefWindowProcW",
         "USER32.DLL!DispatchMessageW", "USER32.DLL!FillRect", "USER32.DLL!GetClassInfoExW",
