@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset mingw-clang >/dev/null
 sources=$(git ls-files 'registry/*.cpp' 'actions/*.cpp' 'ui/*.cpp')
-# Headers made at configure time are all the commands need; nothing is built.
+# Only the compile commands are needed: nothing is built.
 echo "clang-tidy: $(echo "$sources" | wc -l) files"
-echo "$sources" | xargs -P "$(nproc)" -n 4 clang-tidy -p build/mingw-clang --quiet
+# Findings go to standard output; only the count of system-header warnings,
+# which are not findings, is dropped.
+echo "$sources" | xargs -P "$(nproc)" -n 4 clang-tidy -p build/mingw-clang --quiet 2>&1 |
+    { grep -v '^[0-9]* warnings\? generated\.$' || true; }
 echo "clang-tidy: no findings"
