@@ -54,7 +54,7 @@ DWORD StyleOf(ControlKind kind) {
     return SS_LEFT | SS_NOPREFIX;
 }
 
-// Made in the design's creation order; LayOut places and sizes them.
+// Made in the order of FORM1_CONTROLS; LayOut places and sizes them.
 void CreateControl(HWND form, const ControlLayout& layout, HICON icon) {
     const HWND control = CreateWindowExW(
         0, ClassOf(layout.kind), layout.text, WS_CHILD | WS_VISIBLE | StyleOf(layout.kind), 0, 0, 0,
@@ -133,7 +133,7 @@ LRESULT OnEraseBackground(HWND form, HDC dc, const Form1State& state) {
 }
 
 // Moves to the rectangle the system suggests for the new DPI, sized so that
-// the client area is the design's at that DPI, around the frame the window
+// the client area is Form1's at that DPI, around the frame the window
 // really has (whether the system scales the frame depends on its DPI mode).
 void OnDpiChanged(HWND form, int dpi, const RECT& suggested, Form1State& state) {
     state.dpi = dpi;
