@@ -14,7 +14,8 @@ RegStatus WriteProfileString(const wchar_t* fileName, const wchar_t* section, co
     file.MakeAbsolute();
     const AnsiText sectionName(section);
     const AnsiText keyName(key);
-    RegStatus status = static_cast<RegStatus>(AnsiText::FirstError({&file, &sectionName, &keyName, &string}));
+    RegStatus status =
+        static_cast<RegStatus>(AnsiText::FirstError({&file, &sectionName, &keyName, &string}));
     if (status == ERROR_SUCCESS &&
         !WritePrivateProfileStringA(sectionName.Get(), keyName.Get(), string.Get(), file.Get())) {
         const DWORD error = GetLastError();

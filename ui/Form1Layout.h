@@ -31,7 +31,8 @@ inline constexpr ControlLayout FORM1_CONTROLS[] = {
      375, false},
     {ID_LABEL5, ControlKind::CentredLabel, L"www.example.com", 0, 3360, 6495, 255, false},
     {ID_IMAGE1, ControlKind::Picture, L"", 240, 120, 480, 480, false},
-    {ID_LABEL4, ControlKind::CentredLabel, L"Moxvane " MOXVANE_VERSION_TEXT, 0, 3120, 6495, 255, false},
+    {ID_LABEL4, ControlKind::CentredLabel, L"Moxvane " MOXVANE_VERSION_TEXT, 0, 3120, 6495, 255,
+     false},
     {ID_LABEL3, ControlKind::Label,
      L"By clicking the \"Activate Fix\" button below, a registry entry will be added that tells "
      L"Windows Media Player to disable its scripting functions.",
