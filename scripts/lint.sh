@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Runs clang-tidy (.clang-tidy) over the program's own code, with the
-# compile commands of the clang cross-build; exits non-zero on any finding.
+# Checks every C++ file's formatting against .clang-format, then runs
+# clang-tidy (.clang-tidy) over the program's own code with the compile
+# commands of the clang cross-build; exits non-zero on any finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+echo "clang-format: every file formatted"
 cmake --preset mingw-clang >/dev/null
 sources=$(git ls-files 'registry/*.cpp' 'actions/*.cpp' 'ui/*.cpp')
 # Only the compile commands are needed: nothing is built.
