@@ -205,12 +205,19 @@ dark_scheme_session() {
         windows reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /d "${colour#*=}" /f >/dev/null
     done
     start_program
-    import -window "$desktop" "$work/screen.png"
-    local contrast
+    local label rect contrast readable
     for label in 1012 1013 1014; do
-        contrast=$(text_contrast "$(probe rect $label)")
-        expect "label $label readable in a dark scheme (contrast $contrast)" yes \
-            "$(awk -v c="$contrast" 'BEGIN { print (c >= 4.5) ? "yes" : "no" }')"
+        rect=$(probe rect $label)
+        # The window shows before it has painted: grab again until the
+        # text is there, for a few seconds at most.
+        for _ in $(seq 20); do
+            import -window "$desktop" "$work/screen.png"
+            contrast=$(text_contrast "$rect")
+            readable=$(awk -v c="$contrast" 'BEGIN { print (c >= 4.5) ? "yes" : "no" }')
+            [ "$readable" = no ] || break
+            sleep 0.25
+        done
+        expect "label $label readable in a dark scheme (contrast $contrast)" yes "$readable"
     done
     press alt+F4
     expect_program_ends "Alt+F4 in a dark scheme"
