@@ -6,7 +6,7 @@
 # Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE WORK_DIR
 set -euo pipefail
 program=$1 probe=$2 work=$3
-xvfb=$(dirname "$0")/xvfb.sh
+xvfb=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 prefix_maker=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-prefix.sh
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
