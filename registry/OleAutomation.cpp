@@ -1,5 +1,7 @@
 #include "registry/OleAutomation.h"
 
+#include "registry/SystemFunction.h"
+
 namespace modRegistry::ole {
 namespace {
 
@@ -13,7 +15,7 @@ struct Functions {
 
 template <typename Function>
 void Bind(HMODULE dll, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+    function = LookUpSystemFunction<Function>(dll, name);
 }
 
 // By its full path: the DLL search order is no concern then.
@@ -32,13 +34,12 @@ HMODULE LoadFromSystemDirectory() {
 
 BOOL CALLBACK BindAll(INIT_ONCE*, void* parameter, void**) {
     auto& functions = *static_cast<Functions*>(parameter);
-    if (const HMODULE dll = LoadFromSystemDirectory(); dll != nullptr) {
-        Bind(dll, "SysAllocString", functions.allocString);
-        Bind(dll, "SysStringLen", functions.stringLength);
-        Bind(dll, "VariantCopy", functions.copy);
-        Bind(dll, "VariantClear", functions.clear);
-        Bind(dll, "VariantChangeTypeEx", functions.changeType);
-    }
+    const HMODULE dll = LoadFromSystemDirectory();  // null: every function stays null
+    Bind(dll, "SysAllocString", functions.allocString);
+    Bind(dll, "SysStringLen", functions.stringLength);
+    Bind(dll, "VariantCopy", functions.copy);
+    Bind(dll, "VariantClear", functions.clear);
+    Bind(dll, "VariantChangeTypeEx", functions.changeType);
     return TRUE;
 }
 

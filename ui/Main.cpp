@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "ui/Form1.h"
-#include "ui/SystemFunction.h"
+#include "registry/SystemFunction.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ namespace {
 // DLL search call only with an update.
 void HardenProcess() {
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
-    const auto setDefaultDllDirectories = ui::LookUpSystemFunction<BOOL(WINAPI*)(DWORD)>(
+    const auto setDefaultDllDirectories = modRegistry::LookUpSystemFunction<BOOL(WINAPI*)(DWORD)>(
         GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefaultDllDirectories != nullptr) {
         setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -24,13 +24,13 @@ void HardenProcess() {
 // tells it when that changes: per-monitor v2 (Windows 10 1703), else per
 // monitor (Windows 8.1), else the system DPI (Windows 7).
 void DeclareDpiAwareness() {
-    const auto setContext = ui::LookUpSystemFunction<BOOL(WINAPI*)(HANDLE)>(
+    const auto setContext = modRegistry::LookUpSystemFunction<BOOL(WINAPI*)(HANDLE)>(
         GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext");
     const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
     if (setContext != nullptr && setContext(perMonitorV2)) {
         return;
     }
-    const auto setAwareness = ui::LookUpSystemFunction<HRESULT(WINAPI*)(int)>(
+    const auto setAwareness = modRegistry::LookUpSystemFunction<HRESULT(WINAPI*)(int)>(
         LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
         "SetProcessDpiAwareness");
     const int perMonitor = 2;

@@ -1,9 +1,11 @@
-// Calls into system functions that not every supported Windows version has.
+// Calls into system functions that not every supported Windows version has,
+// or that live in a DLL loaded only when needed. Used by the registry
+// routines and by start-up.
 #pragma once
 
 #include <windows.h>
 
-namespace ui {
+namespace modRegistry {
 
 // The named export of a loaded system DLL as a typed function pointer, or
 // null where this Windows version lacks it (or the DLL is not loaded).
@@ -15,4 +17,4 @@ Function LookUpSystemFunction(HMODULE dll, const char* name) noexcept {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
 }
 
-}  // namespace ui
+}  // namespace modRegistry
