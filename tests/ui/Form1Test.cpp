@@ -166,19 +166,23 @@ TEST_P(Form1Test, EveryTextFitsItsControl) {
     }
 }
 
-// The window's two fonts are gone once it is: GDI objects cannot leak with it.
-TEST_P(Form1Test, ClosingFreesTheFonts) {
-    const auto font = [this](int id) {
-        return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(form_, id, WM_GETFONT, 0, 0));
-    };
-    const HGDIOBJ regular = font(ui::ID_LABEL2);
-    const HGDIOBJ bold = font(ui::ID_LABEL1);
+// The window's fonts and brush are gone once it is: GDI objects cannot leak with it.
+TEST_P(Form1Test, ClosingFreesTheFontsAndTheBackgroundBrush) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const auto background = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(form_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(GetDlgItem(form_, ui::ID_LABEL2))));
+    DeleteDC(dc);
+    const HGDIOBJ regular = FontOf(GetDlgItem(form_, ui::ID_LABEL2));
+    const HGDIOBJ bold = FontOf(GetDlgItem(form_, ui::ID_LABEL1));
     ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(regular));
     ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(bold));
+    ASSERT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(background));
     testing_support::CloseForm(form_);
     form_ = nullptr;
     EXPECT_EQ(0u, GetObjectType(regular));
     EXPECT_EQ(0u, GetObjectType(bold));
+    EXPECT_EQ(0u, GetObjectType(background));
 }
 
 // Children without WS_EX_TOPMOST stay in creation order from the top down.
