@@ -21,9 +21,7 @@ bool IsIntegerType(VARTYPE type) {
 
 }  // namespace
 
-Variant::Variant() noexcept : value_{} {
-    value_.vt = VT_EMPTY;
-}
+Variant::Variant() noexcept : value_{} {}  // all zero: VT_EMPTY
 
 Variant::Variant(std::int16_t number) noexcept : Variant() {
     value_.vt = VT_I2;
