@@ -18,23 +18,9 @@ void Bind(HMODULE dll, const char* name, Function& function) {
     function = LookUpSystemFunction<Function>(dll, name);
 }
 
-// By its full path: the DLL search order is no concern then.
-HMODULE LoadFromSystemDirectory() {
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    constexpr wchar_t name[] = L"\\oleaut32.dll";
-    if (length == 0 || length + sizeof name / sizeof *name > MAX_PATH) {
-        return nullptr;
-    }
-    for (UINT i = 0; i < sizeof name / sizeof *name; ++i) {
-        path[length + i] = name[i];
-    }
-    return LoadLibraryW(path);
-}
-
 BOOL CALLBACK BindAll(INIT_ONCE*, void* parameter, void**) {
     auto& functions = *static_cast<Functions*>(parameter);
-    const HMODULE dll = LoadFromSystemDirectory();  // null: every function stays null
+    const HMODULE dll = LoadSystemLibrary(L"oleaut32.dll");  // null: all stay null
     Bind(dll, "SysAllocString", functions.allocString);
     Bind(dll, "SysStringLen", functions.stringLength);
     Bind(dll, "VariantCopy", functions.copy);

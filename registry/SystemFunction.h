@@ -7,6 +7,11 @@
 
 namespace modRegistry {
 
+// Loads a DLL of the system directory by its full path, so no other directory
+// is ever searched, on every supported Windows version. Null where the system
+// has no such DLL.
+HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;
+
 // The named export of a loaded system DLL as a typed function pointer, or
 // null where this Windows version lacks it (or the DLL is not loaded).
 template <typename Function>

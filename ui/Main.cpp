@@ -31,8 +31,7 @@ void DeclareDpiAwareness() {
         return;
     }
     const auto setAwareness = modRegistry::LookUpSystemFunction<HRESULT(WINAPI*)(int)>(
-        LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
-        "SetProcessDpiAwareness");
+        modRegistry::LoadSystemLibrary(L"shcore.dll"), "SetProcessDpiAwareness");
     const int perMonitor = 2;
     if (setAwareness != nullptr && SUCCEEDED(setAwareness(perMonitor))) {
         return;
