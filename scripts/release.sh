@@ -77,14 +77,15 @@ run_tests() {
     }
 }
 
+# The texts come from the committed sources too, with Windows line ends.
 # Entries in a fixed order, with the commit's time and fixed attributes, and
 # no extra fields: the zip depends on the file contents alone.
 bundle() {
     local stage=$work/bundle name=Moxvane-$version-win64.zip
     mkdir "$stage" "$work/out"
     cp "$exe" "$stage/Moxvane.exe"
-    sed 's/$/\r/' LICENSE >"$stage/LICENSE"
-    sed "s/@VERSION@/$version/g; s/\$/\r/" docs/bundle/README.txt >"$stage/README.txt"
+    sed 's/$/\r/' "$work/source/LICENSE" >"$stage/LICENSE"
+    sed "s/@VERSION@/$version/g; s/\$/\r/" "$work/source/docs/bundle/README.txt" >"$stage/README.txt"
     chmod 644 "$stage"/*
     touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
     (cd "$stage" && TZ=UTC zip -q -X -D "$work/out/$name" Moxvane.exe LICENSE README.txt)
