@@ -5,8 +5,7 @@ set -eu
 WINEPREFIX=$1
 shift
 export WINEPREFIX
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$(dirname "$0")/../scripts/wine-environment.sh"
 "$(dirname "$0")/../scripts/wine-prefix.sh" "$WINEPREFIX"
 # An X display for programs that open windows, when the test fixture started one.
 display_file=$(dirname "$WINEPREFIX")/xvfb.display

@@ -6,6 +6,7 @@
 # Usage: scripts/screenshot.sh [default|dark] [OUTPUT.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+repo=$PWD
 scheme=${1:-default}
 case $scheme in
 default) out=${2:-docs/screenshot.png} ;;
@@ -28,11 +29,7 @@ trap 'tests/ui/xvfb.sh "$work" stop; wineserver -k 2>/dev/null || true' EXIT
 export DISPLAY=:$(cat "$work/xvfb.display")
 cd "$work"  # no reg.exe here to shadow Wine's own
 if [ "$scheme" = dark ]; then
-    for colour in 'ButtonText=255 255 255' 'ButtonFace=0 0 0' 'WindowText=255 255 255' \
-        'Window=0 0 0'; do
-        wine reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /d "${colour#*=}" /f \
-            >/dev/null 2>&1 </dev/null
-    done
+    wine reg import "$repo/tests/ui/dark-scheme.reg" >/dev/null 2>&1 </dev/null
 fi
 wine explorer /desktop=Moxvane,640x400 Moxvane.exe >/dev/null 2>&1 </dev/null &
 sleep 6

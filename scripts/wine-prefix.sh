@@ -9,8 +9,8 @@ set -eu
 prefix=$1
 [ -f "$prefix/ready" ] && exit 0
 mkdir -p "$prefix"
-export WINEPREFIX="$prefix" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX="$prefix"
+. "$(dirname "$0")/wine-environment.sh"
 flock "$prefix.lock" sh -c '
     [ -f "$WINEPREFIX/ready" ] && exit 0
     wineboot -i >/dev/null 2>&1

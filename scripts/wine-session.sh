@@ -3,8 +3,7 @@
 wine_session_start() {
     local build_dir=$1
     export WINEPREFIX="$build_dir/wineprefix"
-    export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    source "$(dirname "${BASH_SOURCE[0]}")/wine-environment.sh"
     "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" "$WINEPREFIX"
     wineserver -p 2>/dev/null || true  # already running for this prefix: keep it
     trap 'wineserver -k 2>/dev/null || true' EXIT

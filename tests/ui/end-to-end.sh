@@ -6,10 +6,11 @@
 # Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE WORK_DIR
 set -euo pipefail
 program=$1 probe=$2 work=$3
-xvfb=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
-prefix_maker=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-prefix.sh
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+here=$(cd "$(dirname "$0")" && pwd)
+scripts=$(cd "$here/../../scripts" && pwd)
+xvfb=$here/xvfb.sh
+export WINEPREFIX=$work/prefix
+source "$scripts/wine-environment.sh"
 
 readonly PREFERENCES='Software\Microsoft\MediaPlayer\Preferences'
 readonly APPLIED=$'Success! --> WMP Scripting disabled
@@ -133,7 +134,7 @@ prepare_prefix() {
     cp "$program" "$work/Moxvane.exe"
     cp "$probe" "$work/WindowProbe.exe"
     cd "$work"  # no reg.exe here to shadow Wine's own
-    "$prefix_maker" "$WINEPREFIX"
+    "$scripts/wine-prefix.sh" "$WINEPREFIX"
     wineserver -p
     # One virtual desktop window holds the program, its boxes and the focus.
     windows reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
@@ -199,11 +200,7 @@ high_dpi_session() {
 # A dark scheme whose white control text cannot be read on the grey: the
 # labels must take the scheme's own pair and stay readable on the screen.
 dark_scheme_session() {
-    local colour
-    for colour in 'ButtonText=255 255 255' 'ButtonFace=0 0 0' 'WindowText=255 255 255' \
-        'Window=0 0 0'; do
-        windows reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /d "${colour#*=}" /f >/dev/null
-    done
+    windows reg import "$here/dark-scheme.reg" >/dev/null
     start_program
     local label rect contrast readable
     for label in 1012 1013 1014; do
