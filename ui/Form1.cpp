@@ -86,13 +86,12 @@ void LayOut(HWND form, Form1State& state) {
     DeleteObject(oldBold);
 }
 
-// Chooses the colours for the system's current settings and repaints.
-void ApplyColours(HWND form, Form1State& state) {
+// Chooses the colours for the system's current settings.
+void ChooseColours(Form1State& state) {
     state.colours = CurrentForm1Colours();
     const HBRUSH oldBackground = state.background;
     state.background = CreateSolidBrush(state.colours.background);
     DeleteObject(oldBackground);
-    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
@@ -101,7 +100,7 @@ LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
     for (const ControlLayout& layout : FORM1_CONTROLS) {
         CreateControl(form, layout, state->icon);
     }
-    ApplyColours(form, *state);
+    ChooseColours(*state);
     LayOut(form, *state);
     state->focused = GetDlgItem(form, ID_COMMAND1);
     return 0;
@@ -130,6 +129,13 @@ LRESULT OnEraseBackground(HWND form, HDC dc, const Form1State& state) {
     GetClientRect(form, &client);
     FillRect(dc, &client, state.background);
     return 1;
+}
+
+// High contrast switched, or the system's colours changed: choose again and
+// repaint the window with all its controls.
+void OnColoursChanged(HWND form, Form1State& state) {
+    ChooseColours(state);
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // Moves to the rectangle the system suggests for the new DPI, sized so that
@@ -200,7 +206,7 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
             return OnEraseBackground(form, reinterpret_cast<HDC>(wParam), *state);
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
-            ApplyColours(form, *state);
+            OnColoursChanged(form, *state);
             return 0;
         case WM_DPICHANGED:
             OnDpiChanged(form, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam), *state);
