@@ -27,6 +27,6 @@ export DISPLAY=:$(cat "$work/xvfb.display")
 echo "Moxvane.exe: $(stat -c %s "$work/Moxvane.exe") bytes; BareWindow.exe: $(stat -c %s "$work/BareWindow.exe") bytes"
 cd "$work"
 status=0
-wine LaunchTimer.exe Moxvane.exe BareWindow.exe "$pairs" >"$work/output" 2>&1 </dev/null || status=$?
+windows_run LaunchTimer.exe Moxvane.exe BareWindow.exe "$pairs" >"$work/output" 2>&1 </dev/null || status=$?
 tr -d '\r' <"$work/output"
 exit "$status"

@@ -19,6 +19,6 @@ fi
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
 status=0
-wine "$@" >"$output" 2>&1 </dev/null || status=$?
+windows_run "$@" >"$output" 2>&1 </dev/null || status=$?
 cat "$output"
 exit "$status"

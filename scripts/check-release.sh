@@ -63,9 +63,9 @@ shows_window() {
     local display
     display=:$(cat "$work/xvfb.display")
     cp build/mingw/tests/ui/WindowProbe.exe "$dir/"
-    (cd "$dir" && DISPLAY=$display wine Moxvane.exe >/dev/null 2>&1 </dev/null) &
+    (cd "$dir" && DISPLAY=$display windows_run Moxvane.exe >/dev/null 2>&1 </dev/null) &
     local size
-    size=$(cd "$dir" && DISPLAY=$display wine WindowProbe.exe form 2>/dev/null </dev/null | tr -d '\r')
+    size=$(cd "$dir" && DISPLAY=$display windows_run WindowProbe.exe form 2>/dev/null </dev/null | tr -d '\r')
     wineserver -k 2>/dev/null || true
     tests/ui/xvfb.sh "$work" stop
     echo "$size"

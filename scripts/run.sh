@@ -16,4 +16,4 @@ xdpyinfo >/dev/null 2>&1 || no_display "cannot open the X display '$DISPLAY'"
 wine_session_start "$PWD/build/mingw"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target Moxvane -j "$(nproc)"
-wine build/mingw/ui/Moxvane.exe
+windows_run build/mingw/ui/Moxvane.exe

@@ -29,9 +29,9 @@ trap 'tests/ui/xvfb.sh "$work" stop; wineserver -k 2>/dev/null || true' EXIT
 export DISPLAY=:$(cat "$work/xvfb.display")
 cd "$work"  # no reg.exe here to shadow Wine's own
 if [ "$scheme" = dark ]; then
-    wine reg import "$repo/tests/ui/dark-scheme.reg" >/dev/null 2>&1 </dev/null
+    windows_run reg import "$repo/tests/ui/dark-scheme.reg" >/dev/null 2>&1 </dev/null
 fi
-wine explorer /desktop=Moxvane,640x400 Moxvane.exe >/dev/null 2>&1 </dev/null &
+windows_run explorer /desktop=Moxvane,640x400 Moxvane.exe >/dev/null 2>&1 </dev/null &
 sleep 6
 cd - >/dev/null
 import -window root -crop 640x400+0+0 +repage "$out"

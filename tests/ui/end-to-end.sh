@@ -28,7 +28,7 @@ failures=0
 # keep a pipe open long after the program ends.
 windows() {
     local status=0
-    wine "$@" >"$work/output" 2>&1 </dev/null || status=$?
+    windows_run "$@" >"$work/output" 2>&1 </dev/null || status=$?
     tr -d '\r' <"$work/output"
     return "$status"
 }
@@ -68,7 +68,7 @@ expect_box() {
 }
 
 start_program() {
-    (cd "$work" && wine Moxvane.exe >/dev/null 2>&1 </dev/null) &
+    (cd "$work" && windows_run Moxvane.exe >/dev/null 2>&1 </dev/null) &
     program_pid=$!
     probe form >/dev/null
     desktop=$(xdotool search --sync --name 'Wine desktop' | head -1)
