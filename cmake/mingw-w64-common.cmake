@@ -1,8 +1,13 @@
-# What both cross-builds for 64-bit Windows share: the target, where its
-# headers and libraries are, and Wine to run the Windows programs they make.
+# What every cross-build for Windows shares: the target, named by the
+# toolchain file that includes this one (MINGW_ARCH: x86_64 or i686), where
+# its headers and libraries are, and Wine to run the Windows programs it makes.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(MINGW_PREFIX x86_64-w64-mingw32)
+if(MINGW_ARCH STREQUAL "i686")
+    set(CMAKE_SYSTEM_PROCESSOR x86)
+else()
+    set(CMAKE_SYSTEM_PROCESSOR x86_64)
+endif()
+set(MINGW_PREFIX ${MINGW_ARCH}-w64-mingw32)
 set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})

@@ -1,6 +1,7 @@
 # Cross-compiles for 64-bit Windows with Debian's clang and lld, on the
 # headers and libraries of Debian's mingw-w64 GCC (clang does not find GCC's
 # C++ library by itself).
+set(MINGW_ARCH x86_64)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)

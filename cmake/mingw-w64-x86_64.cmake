@@ -1,4 +1,3 @@
 # Cross-compiles for 64-bit Windows with Debian's mingw-w64 GCC.
-include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
-set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++)
+set(MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-gcc.cmake)

@@ -1,6 +1,6 @@
 #include "registry/OleAutomation.h"
 
-#include "registry/SystemFunction.h"
+#include "platform/SystemFunction.h"
 
 namespace modRegistry::ole {
 namespace {
@@ -15,12 +15,12 @@ struct Functions {
 
 template <typename Function>
 void Bind(HMODULE dll, const char* name, Function& function) {
-    function = LookUpSystemFunction<Function>(dll, name);
+    function = platform::LookUpSystemFunction<Function>(dll, name);
 }
 
 BOOL CALLBACK BindAll(INIT_ONCE*, void* parameter, void**) {
     auto& functions = *static_cast<Functions*>(parameter);
-    const HMODULE dll = LoadSystemLibrary(L"oleaut32.dll");  // null: all stay null
+    const HMODULE dll = platform::LoadSystemLibrary(L"oleaut32.dll");  // null: all stay null
     Bind(dll, "SysAllocString", functions.allocString);
     Bind(dll, "SysStringLen", functions.stringLength);
     Bind(dll, "VariantCopy", functions.copy);

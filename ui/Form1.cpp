@@ -8,12 +8,12 @@ namespace ui {
 namespace {
 
 constexpr const wchar_t* FORM1_CLASS = L"MoxvaneForm1";
-constexpr DWORD FORM1_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr int PROGRAM_ICON = 1;
 
 // What the window keeps for its lifetime.
 struct Form1State {
     int dpi;
+    FrameScaling frames;
     HFONT regularFont;
     HFONT boldFont;
     Form1Colours colours;
@@ -24,10 +24,6 @@ struct Form1State {
 
 Form1State* StateOf(HWND form) {
     return reinterpret_cast<Form1State*>(GetWindowLongPtrW(form, GWLP_USERDATA));
-}
-
-int Scale(int twips, int dpi) {
-    return MulDiv(twips, dpi, TWIPS_PER_INCH);
 }
 
 HFONT CreateTahoma(int centipoints, bool bold, int dpi) {
@@ -74,9 +70,9 @@ void LayOut(HWND form, Form1State& state) {
     state.boldFont = CreateTahoma(FONT_BOLD_CENTIPOINTS, true, state.dpi);
     for (const ControlLayout& layout : FORM1_CONTROLS) {
         const HWND control = GetDlgItem(form, layout.id);
-        SetWindowPos(control, nullptr, Scale(layout.left, state.dpi), Scale(layout.top, state.dpi),
-                     Scale(layout.width, state.dpi), Scale(layout.height, state.dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(control, nullptr, ScaleTwips(layout.left, state.dpi),
+                     ScaleTwips(layout.top, state.dpi), ScaleTwips(layout.width, state.dpi),
+                     ScaleTwips(layout.height, state.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
         if (layout.kind != ControlKind::Picture) {
             const HFONT font = layout.bold ? state.boldFont : state.regularFont;
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -101,7 +97,6 @@ LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
         CreateControl(form, layout, state->icon);
     }
     ChooseColours(*state);
-    LayOut(form, *state);
     state->focused = GetDlgItem(form, ID_COMMAND1);
     return 0;
 }
@@ -138,21 +133,19 @@ void OnColoursChanged(HWND form, Form1State& state) {
     RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// Moves to the rectangle the system suggests for the new DPI, sized so that
-// the client area is Form1's at that DPI, around the frame the window
-// really has (whether the system scales the frame depends on its DPI mode).
+// Before a move to a monitor of another DPI (per-monitor v2 only): the
+// window's size there, from which the system computes its suggestion.
+LRESULT OnGetDpiScaledSize(int dpi, SIZE& size) {
+    size = Form1WindowSize(dpi, FrameScaling::WindowDpi);
+    return TRUE;
+}
+
 void OnDpiChanged(HWND form, int dpi, const RECT& suggested, Form1State& state) {
     state.dpi = dpi;
     LayOut(form, state);
-    RECT window;
-    RECT client;
-    GetWindowRect(form, &window);
-    GetClientRect(form, &client);
-    const int frameWidth = (window.right - window.left) - client.right;
-    const int frameHeight = (window.bottom - window.top) - client.bottom;
-    SetWindowPos(form, nullptr, suggested.left, suggested.top,
-                 Scale(FORM1_CLIENT_WIDTH, dpi) + frameWidth,
-                 Scale(FORM1_CLIENT_HEIGHT, dpi) + frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT window = Form1RectForDpiChange(dpi, suggested, state.frames);
+    SetWindowPos(form, nullptr, window.left, window.top, window.right - window.left,
+                 window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnActivate(HWND form, bool active, Form1State& state) {
@@ -166,11 +159,12 @@ void OnActivate(HWND form, bool active, Form1State& state) {
 // From the process heap rather than operator new, which would bring the C++
 // exception machinery into an otherwise exception-free program. Fonts and
 // colours come with the window's layout.
-Form1State* NewState(int dpi, HICON icon) {
+Form1State* NewState(HICON icon) {
     auto* const state =
         static_cast<Form1State*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Form1State)));
     if (state != nullptr) {
-        *state = Form1State{dpi, nullptr, nullptr, {}, nullptr, icon, nullptr};
+        *state =
+            Form1State{0, FrameScaling::SystemDpi, nullptr, nullptr, {}, nullptr, icon, nullptr};
     }
     return state;
 }
@@ -208,6 +202,8 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
         case WM_SETTINGCHANGE:
             OnColoursChanged(form, *state);
             return 0;
+        case WM_GETDPISCALEDSIZE:
+            return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DPICHANGED:
             OnDpiChanged(form, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam), *state);
             return 0;
@@ -238,28 +234,52 @@ bool RegisterForm1Class(HINSTANCE instance, HICON icon) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-}  // namespace
-
-HWND CreateForm1(HINSTANCE instance, int dpi) noexcept {
+// The window with its controls and colours, hidden and not yet laid out, at
+// the centre of the screen: on the monitor where it will appear.
+HWND NewForm1(HINSTANCE instance) {
     const HICON icon = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(PROGRAM_ICON), IMAGE_ICON, 32, 32, LR_SHARED));
-    Form1State* const state = NewState(dpi, icon);
+    Form1State* const state = NewState(icon);
     if (state == nullptr) {
         return nullptr;
     }
-    RECT frame{0, 0, Scale(FORM1_CLIENT_WIDTH, dpi), Scale(FORM1_CLIENT_HEIGHT, dpi)};
-    AdjustWindowRectEx(&frame, FORM1_STYLE, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     HWND form = nullptr;
     if (RegisterForm1Class(instance, icon)) {
-        form = CreateWindowExW(0, FORM1_CLASS, FORM1_CAPTION, FORM1_STYLE, left, top, width, height,
-                               nullptr, nullptr, instance, state);
+        form = CreateWindowExW(0, FORM1_CLASS, FORM1_CAPTION, FORM1_STYLE,
+                               GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+                               0, 0, nullptr, nullptr, instance, state);
     }
     if (form == nullptr) {
         FreeState(state);
+    }
+    return form;
+}
+
+// Lays the window out for `dpi`, sizes it as `frames` has it and centres it.
+void Place(HWND form, Form1State& state, int dpi, FrameScaling frames) {
+    state.dpi = dpi;
+    state.frames = frames;
+    LayOut(form, state);
+    const SIZE size = Form1WindowSize(dpi, frames);
+    SetWindowPos(form, nullptr, (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+HWND CreateForm1(HINSTANCE instance) noexcept {
+    const HWND form = NewForm1(instance);
+    if (form != nullptr) {
+        Place(form, *StateOf(form), MonitorDpiOf(form), FrameScalingOf(form));
+    }
+    return form;
+}
+
+HWND CreateForm1(HINSTANCE instance, int dpi, FrameScaling frames) noexcept {
+    const HWND form = NewForm1(instance);
+    if (form != nullptr) {
+        Place(form, *StateOf(form), dpi, frames);
     }
     return form;
 }

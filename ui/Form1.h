@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "ui/Form1Dpi.h"
+
 namespace ui {
 
 // Control identifiers. 1 and 2 are avoided: the dialog manager sends IDOK and
@@ -16,8 +18,12 @@ inline constexpr int ID_LABEL3 = 1013;
 inline constexpr int ID_LABEL4 = 1014;
 inline constexpr int ID_LABEL5 = 1015;
 
-// Creates Form1 (hidden) laid out for `dpi` dots per inch, centred on the screen.
-HWND CreateForm1(HINSTANCE instance, int dpi) noexcept;
+// Creates Form1 (hidden), centred on the screen, laid out for the DPI of the
+// monitor it appears on and framed as its DPI mode has it.
+HWND CreateForm1(HINSTANCE instance) noexcept;
+
+// The same for a given DPI and DPI mode.
+HWND CreateForm1(HINSTANCE instance, int dpi, FrameScaling frames) noexcept;
 
 // Gives a keyboard message to the dialog manager, so Tab, Shift+Tab and Space
 // have their usual meaning while Enter and Esc do nothing. True when handled.

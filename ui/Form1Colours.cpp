@@ -48,17 +48,23 @@ double ContrastRatio(COLORREF first, COLORREF second) noexcept {
     return a > b ? a / b : b / a;
 }
 
-Form1Colours ChooseForm1Colours(bool highContrast, COLORREF buttonText,
-                                COLORREF buttonFace) noexcept {
-    if (highContrast || ContrastRatio(buttonText, FORM1_BACKGROUND) < READABLE_CONTRAST) {
-        return {buttonFace, buttonText};
+Form1Colours ChooseForm1Colours(bool highContrast, Form1Colours windowPair,
+                                Form1Colours buttonPair) noexcept {
+    if (!highContrast && ContrastRatio(buttonPair.text, FORM1_BACKGROUND) >= READABLE_CONTRAST) {
+        return {FORM1_BACKGROUND, buttonPair.text};
     }
-    return {FORM1_BACKGROUND, buttonText};
+    const double windowContrast = ContrastRatio(windowPair.text, windowPair.background);
+    if (windowContrast >= READABLE_CONTRAST) {
+        return windowPair;
+    }
+    return ContrastRatio(buttonPair.text, buttonPair.background) > windowContrast ? buttonPair
+                                                                                  : windowPair;
 }
 
 Form1Colours CurrentForm1Colours() noexcept {
-    return ChooseForm1Colours(HighContrastIsOn(), GetSysColor(COLOR_BTNTEXT),
-                              GetSysColor(COLOR_BTNFACE));
+    return ChooseForm1Colours(HighContrastIsOn(),
+                              {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)},
+                              {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)});
 }
 
 }  // namespace ui

@@ -18,9 +18,11 @@ double ContrastRatio(COLORREF first, COLORREF second) noexcept;
 
 // The window's own light grey with the system's control-text colour, unless
 // the system is in high-contrast mode or that text would be hard to read on
-// the grey: then the system's own pair, button face and button text.
-Form1Colours ChooseForm1Colours(bool highContrast, COLORREF buttonText,
-                                COLORREF buttonFace) noexcept;
+// the grey. Then the system's pair for text on a window's surface (window and
+// window text), or, where a user-made scheme gives that pair too little
+// contrast, whichever of it and the button pair reads better.
+Form1Colours ChooseForm1Colours(bool highContrast, Form1Colours windowPair,
+                                Form1Colours buttonPair) noexcept;
 
 // The choice for the system's current settings.
 Form1Colours CurrentForm1Colours() noexcept;

@@ -9,10 +9,16 @@
 namespace ui {
 
 inline constexpr const wchar_t* FORM1_CAPTION = L"Moxvane";
+// A fixed single border, a title bar with the system menu's close button only.
+inline constexpr DWORD FORM1_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 inline constexpr int FORM1_CLIENT_WIDTH = 6510;
 inline constexpr int FORM1_CLIENT_HEIGHT = 3780;
 inline constexpr COLORREF FORM1_BACKGROUND = RGB(224, 224, 224);
 inline constexpr int TWIPS_PER_INCH = 1440;
+
+inline int ScaleTwips(int twips, int dpi) {
+    return MulDiv(twips, dpi, TWIPS_PER_INCH);
+}
 
 enum class ControlKind { Label, CentredLabel, Picture, Button };
 

@@ -58,7 +58,9 @@ RECT ClientRectOf(HWND form, HWND control) {
 
 class Form1Test : public testing::TestWithParam<int> {
   protected:
-    Form1Test() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam())) {}
+    Form1Test()
+        : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam(),
+                                ui::FrameScaling::SystemDpi)) {}
     ~Form1Test() override { testing_support::CloseForm(form_); }
 
     int Scaled(int pixels) const { return MulDiv(pixels, GetParam(), 96); }
@@ -243,40 +245,103 @@ Appearance AppearanceOf(HWND form) {
     return appearance;
 }
 
+// Where the system puts the window for the new DPI: under per-monitor v2 the
+// suggested rectangle itself, else its top-left with a fresh window's size.
+RECT ExpectedAfterDpiChange(ui::FrameScaling frames, const RECT& suggested, HWND fresh) {
+    if (frames == ui::FrameScaling::WindowDpi) {
+        return suggested;
+    }
+    RECT window;
+    GetWindowRect(fresh, &window);
+    return {suggested.left, suggested.top, suggested.left + window.right - window.left,
+            suggested.top + window.bottom - window.top};
+}
+
 // A move to a monitor of another DPI gives the window a fresh start's look at
 // that DPI, at the place the system suggests, and frees the fonts it replaced.
-TEST(Form1DpiChangeTest, LooksAsIfStartedAtTheNewDpi) {
-    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr), 96);
+// Wine has per-monitor v1 only; v2 is given to the window as its mode.
+class Form1DpiChangeTest : public testing::TestWithParam<ui::FrameScaling> {};
+
+TEST_P(Form1DpiChangeTest, LooksAsIfStartedAtTheNewDpi) {
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr), 96, GetParam());
     for (const int dpi : {144, 192, 96}) {
         const HGDIOBJ oldRegular = FontOf(GetDlgItem(form, ui::ID_LABEL2));
         const HGDIOBJ oldBold = FontOf(GetDlgItem(form, ui::ID_LABEL1));
-        RECT suggested{40, 30, 500, 400};
+        const RECT suggested{40, 30, 40 + MulDiv(460, dpi, 96), 30 + MulDiv(290, dpi, 96)};
         SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
-        const HWND fresh = ui::CreateForm1(GetModuleHandleW(nullptr), dpi);
+        const HWND fresh = ui::CreateForm1(GetModuleHandleW(nullptr), dpi, GetParam());
         const Appearance changed = AppearanceOf(form);
         const Appearance started = AppearanceOf(fresh);
+        const RECT expected = ExpectedAfterDpiChange(GetParam(), suggested, fresh);
         testing_support::CloseForm(fresh);
-        EXPECT_EQ(started.client, changed.client) << dpi;
         EXPECT_EQ(started.controls, changed.controls) << dpi;
         EXPECT_EQ(started.fontHeights, changed.fontHeights) << dpi;
         RECT window;
         GetWindowRect(form, &window);
-        EXPECT_EQ(40, window.left) << dpi;
-        EXPECT_EQ(30, window.top) << dpi;
+        EXPECT_EQ(AsArray(expected), AsArray(window)) << dpi;
         EXPECT_EQ(0u, GetObjectType(oldRegular)) << dpi;
         EXPECT_EQ(0u, GetObjectType(oldBold)) << dpi;
     }
     testing_support::CloseForm(form);
 }
 
+INSTANTIATE_TEST_SUITE_P(Modes, Form1DpiChangeTest,
+                         testing::Values(ui::FrameScaling::SystemDpi, ui::FrameScaling::WindowDpi));
+
+// Under per-monitor v2 the system asks the window for its size at the new DPI
+// before it suggests a rectangle: the client area of the design and the frame
+// that DPI has.
+TEST_P(Form1Test, AnswersItsSizeAtANewDpiWithThatDpisFrame) {
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    ASSERT_NE(nullptr, adjustForDpi);
+    RECT expected{0, 0, Scaled(434), Scaled(252)};
+    adjustForDpi(&expected, static_cast<DWORD>(GetWindowLongPtrW(form_, GWL_STYLE)), FALSE,
+                 static_cast<DWORD>(GetWindowLongPtrW(form_, GWL_EXSTYLE)),
+                 static_cast<UINT>(GetParam()));
+    SIZE size{};
+    EXPECT_TRUE(SendMessageW(form_, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(GetParam()),
+                             reinterpret_cast<LPARAM>(&size)));
+    EXPECT_EQ(expected.right - expected.left, size.cx);
+    EXPECT_EQ(expected.bottom - expected.top, size.cy);
+}
+
+// At start the window is laid out for the DPI of the monitor it is on, in its
+// own DPI mode, and centred on the screen.
+TEST(Form1StartTest, IsLaidOutForItsMonitorsDpiAndCentred) {
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr));
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    ASSERT_NE(nullptr, dpiForWindow);
+    const HWND fresh = ui::CreateForm1(
+        GetModuleHandleW(nullptr), static_cast<int>(dpiForWindow(form)), ui::FrameScalingOf(form));
+    const Appearance started = AppearanceOf(form);
+    const Appearance expected = AppearanceOf(fresh);
+    testing_support::CloseForm(fresh);
+    EXPECT_EQ(expected.client, started.client);
+    EXPECT_EQ(expected.controls, started.controls);
+    EXPECT_EQ(expected.fontHeights, started.fontHeights);
+    RECT window;
+    GetWindowRect(form, &window);
+    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - (window.right - window.left)) / 2, window.left);
+    EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top)) / 2, window.top);
+    testing_support::CloseForm(form);
+}
+
 // A system colour change reaches the window: with white control text, which
-// cannot be read on the grey, the labels take the system's own pair.
+// cannot be read on the grey, the labels take the system's pair for text on a
+// window, not the button pair.
 TEST_P(Form1Test, LabelsFollowASystemColourChange) {
-    const int elements[] = {COLOR_BTNTEXT, COLOR_BTNFACE};
-    const COLORREF original[] = {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE)};
-    const COLORREF dark[] = {RGB(255, 255, 255), RGB(0, 0, 0)};
-    ASSERT_TRUE(SetSysColors(2, elements, dark));
+    const int elements[] = {COLOR_BTNTEXT, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_WINDOW};
+    COLORREF original[4];
+    for (int i = 0; i < 4; ++i) {
+        original[i] = GetSysColor(elements[i]);
+    }
+    const COLORREF dark[] = {RGB(255, 255, 255), RGB(128, 0, 128), RGB(255, 255, 0), RGB(0, 0, 0)};
+    ASSERT_TRUE(SetSysColors(4, elements, dark));
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageW(&message);
@@ -289,16 +354,16 @@ TEST_P(Form1Test, LabelsFollowASystemColourChange) {
     GetObjectW(brush, sizeof fill, &fill);
     const COLORREF text = GetTextColor(dc);
     DeleteDC(dc);
-    SetSysColors(2, elements, original);
+    SetSysColors(4, elements, original);
     EXPECT_EQ(RGB(0, 0, 0), fill.lbColor);
-    EXPECT_EQ(RGB(255, 255, 255), text);
+    EXPECT_EQ(RGB(255, 255, 0), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 120, 144, 192));
 
 class Form1BehaviourTest : public testing::Test {
   protected:
-    Form1BehaviourTest() : form_(ui::CreateForm1(GetModuleHandleW(nullptr), 96)) {
+    Form1BehaviourTest() : form_(ui::CreateForm1(GetModuleHandleW(nullptr))) {
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);
         SetActiveWindow(form_);

@@ -11,23 +11,27 @@ inline bool IsMessageBox(HWND window) {
     return GetClassNameW(window, className, 16) != 0 && lstrcmpW(className, L"#32770") == 0;
 }
 
+template <typename Accept>
+struct MessageBoxSearch {
+    Accept& accept;
+    HWND box;
+
+    // An enumeration callback, with the platform's calling convention.
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        auto& search = *reinterpret_cast<MessageBoxSearch*>(param);
+        if (IsMessageBox(window) && IsWindowVisible(window) && search.accept(window)) {
+            search.box = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+};
+
 // The first visible message box for which `accept(box)` holds, or null.
 template <typename Accept>
 HWND FindMessageBox(Accept accept) {
-    struct Search {
-        Accept& accept;
-        HWND box;
-    } search{accept, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto& found = *reinterpret_cast<Search*>(param);
-            if (IsMessageBox(window) && IsWindowVisible(window) && found.accept(window)) {
-                found.box = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    MessageBoxSearch<Accept> search{accept, nullptr};
+    EnumWindows(&MessageBoxSearch<Accept>::Visit, reinterpret_cast<LPARAM>(&search));
     return search.box;
 }
 

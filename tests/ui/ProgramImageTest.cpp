@@ -1,5 +1,6 @@
 // Reads the built Moxvane.exe (in the working directory) as a file and checks
-// the properties of its image that protect and describe it.
+// the properties of its image that protect and describe it. The test is built
+// for the program's own architecture, so the native header types fit it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,9 +27,9 @@ class ProgramImageTest : public testing::Test {
         ASSERT_EQ(IMAGE_NT_SIGNATURE, Headers().Signature);
     }
 
-    const IMAGE_NT_HEADERS64& Headers() const {
+    const IMAGE_NT_HEADERS& Headers() const {
         const auto& dos = *reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes_.data());
-        return *reinterpret_cast<const IMAGE_NT_HEADERS64*>(bytes_.data() + dos.e_lfanew);
+        return *reinterpret_cast<const IMAGE_NT_HEADERS*>(bytes_.data() + dos.e_lfanew);
     }
 
     std::vector<IMAGE_SECTION_HEADER> Sections() const {
@@ -51,20 +53,32 @@ class ProgramImageTest : public testing::Test {
         return Headers().OptionalHeader.DataDirectory[entry];
     }
 
-    // Every imported function as "DLL!function", the DLL's name in capitals.
-    std::set<std::string> ImportedFunctions() const {
-        std::set<std::string> names;
+    // Every imported DLL, its name in capitals, with its imported functions.
+    std::map<std::string, std::set<std::string>> Imports() const {
+        std::map<std::string, std::set<std::string>> imports;
         const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
             AtAddress(Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
         for (; import != nullptr && import->Name != 0; ++import) {
             std::string dll = AtAddress(import->Name);
             CharUpperBuffA(dll.data(), static_cast<DWORD>(dll.size()));
+            std::set<std::string>& functions = imports[dll];
             const auto* thunk =
-                reinterpret_cast<const IMAGE_THUNK_DATA64*>(AtAddress(import->OriginalFirstThunk));
+                reinterpret_cast<const IMAGE_THUNK_DATA*>(AtAddress(import->OriginalFirstThunk));
             for (; thunk != nullptr && thunk->u1.AddressOfData != 0; ++thunk) {
                 const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
                     AtAddress(static_cast<DWORD>(thunk->u1.AddressOfData)));
-                names.insert(dll + "!" + byName->Name);
+                functions.insert(byName->Name);
+            }
+        }
+        return imports;
+    }
+
+    // Every imported function as "DLL!function".
+    std::set<std::string> ImportedFunctions() const {
+        std::set<std::string> names;
+        for (const auto& [dll, functions] : Imports()) {
+            for (const std::string& function : functions) {
+                names.insert(dll + "!" + function);
             }
         }
         return names;
@@ -73,14 +87,25 @@ class ProgramImageTest : public testing::Test {
     std::vector<std::uint8_t> bytes_;
 };
 
-TEST_F(ProgramImageTest, IsA64BitWindowsProgram) {
-    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, Headers().FileHeader.Machine);
+#ifdef _WIN64
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+// Address-space randomisation with 64-bit entropy.
+constexpr WORD kArchitectureCharacteristics = IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA;
+#else
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+// Honestly declared (no code of the image registers a handler): with it, no
+// handler in the image is ever taken as valid, which the SafeSEH rule accepts
+// in place of a table of handlers.
+constexpr WORD kArchitectureCharacteristics = IMAGE_DLLCHARACTERISTICS_NO_SEH;
+#endif
+
+TEST_F(ProgramImageTest, IsAWindowsProgramForItsArchitecture) {
+    EXPECT_EQ(kMachine, Headers().FileHeader.Machine);
     EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, Headers().OptionalHeader.Subsystem);
 }
 
-TEST_F(ProgramImageTest, LoadsAtRandomHighAddressesWithNonExecutableData) {
-    const WORD required = IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA |
-                          IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE |
+TEST_F(ProgramImageTest, LoadsAtRandomAddressesWithNonExecutableData) {
+    const WORD required = kArchitectureCharacteristics | IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE |
                           IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
     EXPECT_EQ(required, Headers().OptionalHeader.DllCharacteristics & required);
     EXPECT_FALSE(Headers().FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
@@ -108,14 +133,39 @@ TEST_F(ProgramImageTest, NeedsWindows7Sp1) {
     EXPECT_EQ(1, Headers().OptionalHeader.MinorOperatingSystemVersion);
 }
 
+// The DLLs that Windows 7 and later always take from the system directory
+// (the KnownDLLs), whatever lies beside the program.
+const std::set<std::string> kWindows7KnownDlls{
+    "ADVAPI32.DLL", "CLBCATQ.DLL",  "COMDLG32.DLL", "DIFXAPI.DLL",  "GDI32.DLL",  "IERTUTIL.DLL",
+    "IMAGEHLP.DLL", "IMM32.DLL",    "KERNEL32.DLL", "LPK.DLL",      "MSCTF.DLL",  "MSVCRT.DLL",
+    "NORMALIZ.DLL", "NSI.DLL",      "OLE32.DLL",    "OLEAUT32.DLL", "PSAPI.DLL",  "RPCRT4.DLL",
+    "SECHOST.DLL",  "SETUPAPI.DLL", "SHELL32.DLL",  "SHLWAPI.DLL",  "URLMON.DLL", "USER32.DLL",
+    "USP10.DLL",    "WININET.DLL",  "WLDAP32.DLL",  "WS2_32.DLL"};
+
+// No import can bring a DLL from beside the program: each imported DLL is a
+// KnownDLL, and no imported function is one that Windows forwards to a DLL
+// outside them (advapi32's random source lives in cryptbase.dll).
+TEST_F(ProgramImageTest, ImportsComeFromTheSystemDirectoryOnly) {
+    const std::set<std::string> forwardedOutside{"ADVAPI32.DLL!SystemFunction036",
+                                                 "ADVAPI32.DLL!SystemFunction040",
+                                                 "ADVAPI32.DLL!SystemFunction041"};
+    for (const auto& [dll, functions] : Imports()) {
+        EXPECT_TRUE(kWindows7KnownDlls.count(dll))
+            << dll << " could be loaded from beside the program";
+    }
+    for (const std::string& function : ImportedFunctions()) {
+        EXPECT_FALSE(forwardedOutside.count(function))
+            << function << " is forwarded outside the KnownDLLs";
+    }
+}
+
 // Each import is here because Windows 7 SP1 has it. A new one fails this test
 // until someone has checked the Windows version it needs and added it.
 // Functions of later versions are looked up at run time instead.
 TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
-    const std::set<std::string> checked{
+    std::set<std::string> checked{
         "ADVAPI32.DLL!RegCloseKey", "ADVAPI32.DLL!RegCreateKeyExA", "ADVAPI32.DLL!RegDeleteValueA",
         "ADVAPI32.DLL!RegOpenKeyExA", "ADVAPI32.DLL!RegSetValueExA",
-        "ADVAPI32.DLL!SystemFunction036",
         //
         "GDI32.DLL!CreateFontW", "GDI32.DLL!CreateSolidBrush", "GDI32.DLL!DeleteObject",
         "GDI32.DLL!GetDeviceCaps", "GDI32.DLL!SetBkColor", "GDI32.DLL!SetTextColor",
@@ -123,37 +173,57 @@ TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
         "KERNEL32.DLL!CompareStringOrdinal", "KERNEL32.DLL!DeleteCriticalSection",
         "KERNEL32.DLL!EnterCriticalSection", "KERNEL32.DLL!FindClose",
         "KERNEL32.DLL!FindFirstFileA", "KERNEL32.DLL!FindNextFileA", "KERNEL32.DLL!GetACP",
+        "KERNEL32.DLL!GetCurrentProcess", "KERNEL32.DLL!GetCurrentProcessId",
         "KERNEL32.DLL!GetFullPathNameA", "KERNEL32.DLL!GetLastError",
         "KERNEL32.DLL!GetModuleHandleW", "KERNEL32.DLL!GetProcAddress",
         "KERNEL32.DLL!GetProcessHeap", "KERNEL32.DLL!GetStartupInfoW",
-        "KERNEL32.DLL!GetSystemDirectoryW", "KERNEL32.DLL!HeapAlloc", "KERNEL32.DLL!HeapFree",
-        "KERNEL32.DLL!HeapSetInformation", "KERNEL32.DLL!InitOnceExecuteOnce",
-        "KERNEL32.DLL!InitializeCriticalSection", "KERNEL32.DLL!LeaveCriticalSection",
-        "KERNEL32.DLL!LoadLibraryW", "KERNEL32.DLL!MulDiv", "KERNEL32.DLL!SetLastError",
+        "KERNEL32.DLL!GetSystemDirectoryW", "KERNEL32.DLL!GetSystemTimeAsFileTime",
+        "KERNEL32.DLL!HeapAlloc", "KERNEL32.DLL!HeapFree", "KERNEL32.DLL!HeapSetInformation",
+        "KERNEL32.DLL!InitOnceExecuteOnce", "KERNEL32.DLL!InitializeCriticalSection",
+        "KERNEL32.DLL!IsProcessorFeaturePresent", "KERNEL32.DLL!LeaveCriticalSection",
+        "KERNEL32.DLL!LoadLibraryExW", "KERNEL32.DLL!MulDiv",
+        "KERNEL32.DLL!QueryPerformanceCounter", "KERNEL32.DLL!SetLastError",
         "KERNEL32.DLL!SetUnhandledExceptionFilter", "KERNEL32.DLL!Sleep",
-        "KERNEL32.DLL!TlsGetValue", "KERNEL32.DLL!VirtualProtect", "KERNEL32.DLL!VirtualQuery",
-        "KERNEL32.DLL!WideCharToMultiByte", "KERNEL32.DLL!WritePrivateProfileStringA",
-        "KERNEL32.DLL!__C_specific_handler",
+        "KERNEL32.DLL!TerminateProcess", "KERNEL32.DLL!TlsGetValue", "KERNEL32.DLL!VirtualProtect",
+        "KERNEL32.DLL!VirtualQuery", "KERNEL32.DLL!WideCharToMultiByte",
+        "KERNEL32.DLL!WritePrivateProfileStringA",
         //
-        "MSVCRT.DLL!__iob_func", "MSVCRT.DLL!__set_app_type", "MSVCRT.DLL!__setusermatherr",
-        "MSVCRT.DLL!__wgetmainargs", "MSVCRT.DLL!__winitenv", "MSVCRT.DLL!_amsg_exit",
-        "MSVCRT.DLL!_cexit", "MSVCRT.DLL!_commode", "MSVCRT.DLL!_fmode", "MSVCRT.DLL!_initterm",
-        "MSVCRT.DLL!_onexit", "MSVCRT.DLL!_wcmdln", "MSVCRT.DLL!abort", "MSVCRT.DLL!calloc",
+        "MSVCRT.DLL!__set_app_type", "MSVCRT.DLL!__setusermatherr", "MSVCRT.DLL!__wgetmainargs",
+        "MSVCRT.DLL!__winitenv", "MSVCRT.DLL!_amsg_exit", "MSVCRT.DLL!_cexit",
+        "MSVCRT.DLL!_initterm", "MSVCRT.DLL!_onexit", "MSVCRT.DLL!abort", "MSVCRT.DLL!calloc",
         "MSVCRT.DLL!exit", "MSVCRT.DLL!fprintf", "MSVCRT.DLL!free", "MSVCRT.DLL!fwrite",
-        "MSVCRT.DLL!malloc", "MSVCRT.DLL!memcpy", "MSVCRT.DLL!memset", "MSVCRT.DLL!signal",
-        "MSVCRT.DLL!strlen", "MSVCRT.DLL!strncmp", "MSVCRT.DLL!vfprintf", "MSVCRT.DLL!wcslen",
+        "MSVCRT.DLL!malloc", "MSVCRT.DLL!memcpy", "MSVCRT.DLL!signal", "MSVCRT.DLL!strlen",
+        "MSVCRT.DLL!strncmp", "MSVCRT.DLL!vfprintf", "MSVCRT.DLL!wcslen",
         //
         "USER32.DLL!AdjustWindowRectEx", "USER32.DLL!CreateWindowExW", "USER32.DLL!DefWindowProcW",
         "USER32.DLL!DispatchMessageW", "USER32.DLL!FillRect", "USER32.DLL!GetClassInfoExW",
         "USER32.DLL!GetClientRect", "USER32.DLL!GetDC", "USER32.DLL!GetDlgItem",
         "USER32.DLL!GetFocus", "USER32.DLL!GetMessageW", "USER32.DLL!GetSysColor",
-        "USER32.DLL!GetSystemMetrics", "USER32.DLL!GetWindowLongPtrW", "USER32.DLL!GetWindowRect",
-        "USER32.DLL!IsChild", "USER32.DLL!IsDialogMessageW", "USER32.DLL!LoadCursorW",
-        "USER32.DLL!LoadImageW", "USER32.DLL!MessageBoxW", "USER32.DLL!PostQuitMessage",
-        "USER32.DLL!RedrawWindow", "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC",
-        "USER32.DLL!SendMessageW", "USER32.DLL!SetFocus", "USER32.DLL!SetProcessDPIAware",
-        "USER32.DLL!SetWindowLongPtrW", "USER32.DLL!SetWindowPos", "USER32.DLL!ShowWindow",
-        "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
+        "USER32.DLL!GetSystemMetrics", "USER32.DLL!IsChild", "USER32.DLL!IsDialogMessageW",
+        "USER32.DLL!LoadCursorW", "USER32.DLL!LoadImageW", "USER32.DLL!MessageBoxW",
+        "USER32.DLL!MonitorFromWindow", "USER32.DLL!PostQuitMessage", "USER32.DLL!RedrawWindow",
+        "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC", "USER32.DLL!SendMessageW",
+        "USER32.DLL!SetFocus", "USER32.DLL!SetProcessDPIAware", "USER32.DLL!SetWindowPos",
+        "USER32.DLL!ShowWindow", "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
+#ifdef _WIN64
+    // memset: clang's build.
+    checked.insert({"MSVCRT.DLL!memset", "KERNEL32.DLL!__C_specific_handler",
+                    //
+                    "MSVCRT.DLL!__iob_func", "MSVCRT.DLL!_commode", "MSVCRT.DLL!_fmode",
+                    "MSVCRT.DLL!_wcmdln",
+                    //
+                    "USER32.DLL!GetWindowLongPtrW", "USER32.DLL!SetWindowLongPtrW"});
+#else
+    // FreeLibrary, GetModuleHandleA, LoadLibraryA: the x86 runtime's start-up
+    // takes libgcc's DLL where it is already loaded; it never loads it itself.
+    checked.insert({"KERNEL32.DLL!FreeLibrary", "KERNEL32.DLL!GetModuleHandleA",
+                    "KERNEL32.DLL!LoadLibraryA",
+                    //
+                    "MSVCRT.DLL!__p__commode", "MSVCRT.DLL!__p__fmode", "MSVCRT.DLL!__p__wcmdln",
+                    "MSVCRT.DLL!_iob",
+                    //
+                    "USER32.DLL!GetWindowLongW", "USER32.DLL!SetWindowLongW"});
+#endif
     for (const std::string& function : ImportedFunctions()) {
         EXPECT_TRUE(checked.count(function)) << function << " is new: which Windows has it?";
     }

@@ -34,7 +34,7 @@ void Click(HWND form, int id) {
 
 TEST(SoakTest, ThousandApplyUndoCyclesLeakNothing) {
     const testing_support::ScratchHive hive;
-    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr), 96);
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr));
     ShowWindow(form, SW_SHOWNORMAL);
     const testing_support::MessageBoxCloser boxes;
 

@@ -1,6 +1,6 @@
-#include "registry/SystemFunction.h"
+#include "platform/SystemFunction.h"
 
-namespace modRegistry {
+namespace platform {
 
 HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
     wchar_t path[MAX_PATH];
@@ -16,7 +16,9 @@ HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
         path[length++] = *name;
     }
     path[length] = L'\0';
-    return LoadLibraryW(path);
+    // With a full path, the DLL's own imports are looked for in its
+    // directory first rather than beside the program.
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-}  // namespace modRegistry
+}  // namespace platform

@@ -1,0 +1,3 @@
+# Cross-compiles for 32-bit Windows with Debian's mingw-w64 GCC.
+set(MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-gcc.cmake)

@@ -1,0 +1,42 @@
+// Form1 and the screen's DPI: the process's DPI mode, the DPI the window
+// starts at, its size at a DPI, and where it goes when its DPI changes. The
+// one place for the rules that differ between Windows versions and modes.
+#pragma once
+
+#include <windows.h>
+
+// Sent under per-monitor v2 only (Windows 10 1703 on); the headers declare it
+// only when building for that version.
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
+
+namespace ui {
+
+// Asks for the best DPI mode this Windows has: per-monitor v2 (Windows 10
+// 1703), else per monitor (Windows 8.1), else the system DPI (Windows 7).
+void DeclareDpiAwareness() noexcept;
+
+// How the system draws a window's frame: per-monitor v2 scales it with the
+// window's DPI; older modes keep the frame of the system DPI.
+enum class FrameScaling { SystemDpi, WindowDpi };
+
+// The window's own mode, read from its DPI awareness context.
+FrameScaling FrameScalingOf(HWND window) noexcept;
+
+// The DPI of the monitor the window is on: GetDpiForWindow (Windows 10 1607),
+// else GetDpiForMonitor (8.1), else the system DPI.
+int MonitorDpiOf(HWND window) noexcept;
+
+// The window size whose client area is Form1's at `dpi`, with the frame the
+// system draws in that mode.
+SIZE Form1WindowSize(int dpi, FrameScaling frames) noexcept;
+
+// Where the window goes when its DPI changes to `dpi`. Under per-monitor v2,
+// the rectangle the system suggests, as it is: it is computed from the answer
+// to WM_GETDPISCALEDSIZE, and anything else makes a window being dragged jump
+// under the cursor. In older modes the frame keeps its size, so the suggested
+// top-left with the client area exact.
+RECT Form1RectForDpiChange(int dpi, const RECT& suggested, FrameScaling frames) noexcept;
+
+}  // namespace ui
