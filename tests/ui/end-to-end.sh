@@ -3,9 +3,11 @@
 # real key presses and mouse clicks through the X server, the message boxes
 # read by a probe program, the registry read back by Wine's own reg tool.
 # It has an X server of its own, so no other test's window can take a click.
-# Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE WORK_DIR
+# The program may be the x64 or the x86 build; the value is always read back
+# from the 64-bit view of the registry, which is the one the player reads.
+# Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE PLANTED_DLL WORK_DIR
 set -euo pipefail
-program=$1 probe=$2 work=$3
+program=$1 probe=$2 planted=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
 xvfb=$here/xvfb.sh
@@ -54,6 +56,7 @@ click_rect() {
 click_control() { click_rect "$(probe rect "$1")"; }
 click_box_ok() { click_rect "$(probe box-rect 1)"; }
 
+# Wine's own reg tool runs as a 64-bit program.
 stored_value() {
     windows reg query "HKCU\\$PREFERENCES" /v PlayerScriptCommandsEnabled |
         grep -o 'PlayerScriptCommandsEnabled.*' | tr -s ' ' || echo absent
@@ -67,8 +70,9 @@ expect_box() {
     probe box-closed >/dev/null
 }
 
+# Starts Moxvane.exe from the directory given (the work directory by default).
 start_program() {
-    (cd "$work" && windows_run Moxvane.exe >/dev/null 2>&1 </dev/null) &
+    (cd "${1:-$work}" && windows_run Moxvane.exe >/dev/null 2>&1 </dev/null) &
     program_pid=$!
     probe form >/dev/null
     desktop=$(xdotool search --sync --name 'Wine desktop' | head -1)
@@ -97,31 +101,34 @@ expect_labels_in_window_colour() {
     expect "window background" E0E0E0 "$(pixel $((left - 4)) $((top + 4)))"
 }
 
-# The WCAG contrast ratio between the most frequent colour of a screen area
-# (its background) and the colour that stands out most from it (its text).
-text_contrast() {
+# The text of a screen area "left top right bottom": the WCAG contrast ratio
+# between the colour that stands out most from the area's most frequent
+# colour and that colour, then the two colours, as "RATIO TEXT BACKGROUND".
+text_on_screen() {
     local left top right bottom
     read -r left top right bottom <<<"$1"
     convert "$work/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" \
         -format %c histogram:info:- |
         awk '
         function channel(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
-        # "count: (red,green,blue...) ..." as the colour, its luminance and count
+        # "count: (red,green,blue...) #RRGGBB ..." as the colour, its luminance and count
         {
             count = $1 + 0
+            match($0, /#[0-9A-F]+/)
+            hex[NR] = substr($0, RSTART + 1, 6)
             match($0, /\([^)]*\)/)
             split(substr($0, RSTART + 1, RLENGTH - 2), rgb, ",")
             l = 0.2126 * channel(rgb[1]) + 0.7152 * channel(rgb[2]) + 0.0722 * channel(rgb[3])
             luminance[NR] = l + 0.05
-            if (count > most) { most = count; background = l + 0.05 }
+            if (count > most) { most = count; background = l + 0.05; fill = hex[NR] }
         }
         END {
             best = 1
             for (i in luminance) {
                 r = luminance[i] > background ? luminance[i] / background : background / luminance[i]
-                if (r > best) best = r
+                if (r > best) { best = r; text = hex[i] }
             }
-            printf "%.1f\n", best
+            printf "%.1f %s %s\n", best, text, fill
         }'
 }
 
@@ -198,29 +205,65 @@ high_dpi_session() {
 }
 
 # A dark scheme whose white control text cannot be read on the grey: the
-# labels must take the scheme's own pair and stay readable on the screen.
+# labels must take the scheme's pair for text on a window (yellow on black,
+# not the buttons' white on purple) and stay readable on the screen.
 dark_scheme_session() {
     windows reg import "$here/dark-scheme.reg" >/dev/null
     start_program
-    local label rect contrast readable
+    local label rect contrast colour background readable
     for label in 1012 1013 1014; do
         rect=$(probe rect $label)
         # The window shows before it has painted: grab again until the
         # text is there, for a few seconds at most.
         for _ in $(seq 20); do
             import -window "$desktop" "$work/screen.png"
-            contrast=$(text_contrast "$rect")
+            read -r contrast colour background <<<"$(text_on_screen "$rect")"
             readable=$(awk -v c="$contrast" 'BEGIN { print (c >= 4.5) ? "yes" : "no" }')
             [ "$readable" = no ] || break
             sleep 0.25
         done
         expect "label $label readable in a dark scheme (contrast $contrast)" yes "$readable"
+        expect "label $label on the scheme's window colour" 000000 "$background"
+        expect "label $label in the scheme's window text colour" FFFF00 "$colour"
     done
     press alt+F4
     expect_program_ends "Alt+F4 in a dark scheme"
 }
 
+# DLLs put beside the program, under every name that it, its start-up or the
+# system on its behalf could look for there: the DLLs it loads itself, the
+# random source's, the ones that windows and message boxes bring, and the GCC
+# runtime's. Wine is told to prefer such files to its own. Left out:
+# - version and imm32, which Wine's own user32 loads by itself (Windows' does
+#   not);
+# - the DLLs the program imports (advapi32, gdi32, kernel32, msvcrt, user32):
+#   Windows always takes these KnownDLLs from the system directory, Wine does
+#   not, and loads a planted one; the image test checks that every import is
+#   a KnownDLL instead.
+readonly PLANTED_NAMES='oleaut32 shcore cryptbase bcrypt bcryptprimitives rsaenh uxtheme dwmapi
+comctl32 msimg32 riched20 libgcc_s_seh-1 libgcc_s_dw2-1 libstdc++-6 libwinpthread-1'
+
+planted_dll_session() {
+    local folder=$work/downloads name overrides=
+    mkdir -p "$folder"
+    cp "$work/Moxvane.exe" "$folder/"
+    for name in $PLANTED_NAMES; do
+        cp "$planted" "$folder/$name.dll"
+        overrides+="$name,"
+    done
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${overrides%,}=n,b" start_program "$folder"
+    press space
+    expect_box "apply beside planted DLLs" "$APPLIED" "press Return"
+    press Tab space
+    expect_box "undo beside planted DLLs" "$UNDONE" "press Return"
+    press alt+F4
+    expect_program_ends "Alt+F4 beside planted DLLs"
+    expect "no planted DLL loaded" "" "$(cd "$folder" && ls -- *.loaded 2>/dev/null | tr '\n' ' ')"
+}
+
 prepare_prefix
+echo "program: $(pe_machine "$program" | sed 's/8664/x64/; s/014c/x86/')"
+planted_dll_session
 start_program
 keyboard_session
 mouse_session
