@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Checks the release bundle from outside, as a maintainer and a user would.
-# Run after scripts/test.sh, which builds build/mingw.
+# Checks the release bundles from outside, as a maintainer and a user would.
+# Run after scripts/test.sh, which builds build/mingw and build/mingw-x86.
 # - Two runs of scripts/release.sh on this commit give byte-identical files,
-#   and (in a clean work tree) the same Moxvane.exe as the tested build.
-# - Signed with a certificate made here: the signature verifies, a single
-#   flipped byte makes it fail, and the signed program shows its window.
+#   and (in a clean work tree) the same Moxvane.exe as the tested builds.
+# - Signed with a certificate made here: each signature verifies, a single
+#   flipped byte makes it fail, and each signed program shows its window.
 # - Unusable signing input stops the release with a message and writes nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,23 +25,35 @@ check() {
 same_files() { cmp -s "$1" "$2" && echo same || echo different; }
 exit_status() { "$@" >/dev/null 2>&1 && echo 0 || echo failed; }
 
+# The bundles with the build of the test suite that made the same program.
+declare -A TESTED_BUILD=([win64]=build/mingw [win32]=build/mingw-x86)
+
+unpack() {
+    local bundle
+    for bundle in win64 win32; do
+        unzip -q -o "$1"/Moxvane-*-$bundle.zip -d "$1/$bundle"
+    done
+}
+
 reproducible() {
     scripts/release.sh "$work/first" >/dev/null
     scripts/release.sh "$work/second" >/dev/null
-    local zip
-    zip=$(basename "$work"/first/*.zip)
-    check "two releases give the same $zip" same "$(same_files "$work/first/$zip" "$work/second/$zip")"
-    check "two releases give the same SHA256SUMS" same \
-        "$(same_files "$work/first/SHA256SUMS" "$work/second/SHA256SUMS")"
-    unzip -q -o "$work/first/$zip" -d "$work/first/unpacked"
-    check "SHA256SUMS matches the zip and the exe" 0 \
-        "$(cd "$work/first" && cp unpacked/Moxvane.exe . && exit_status sha256sum -c SHA256SUMS)"
-    if [ -z "$(git status --porcelain)" ]; then
-        check "the released exe is the tested one" same \
-            "$(same_files "$work/first/unpacked/Moxvane.exe" build/mingw/ui/Moxvane.exe)"
-    else
-        echo "skipped: the released exe is the tested one (the work tree has uncommitted changes)"
-    fi
+    local file bundle
+    for file in "$work"/first/*; do
+        file=$(basename "$file")
+        check "two releases give the same $file" same "$(same_files "$work/first/$file" "$work/second/$file")"
+    done
+    unpack "$work/first"
+    check "SHA256SUMS matches both zips and both exes" 0 \
+        "$(cd "$work/first" && exit_status sha256sum -c SHA256SUMS)"
+    for bundle in win64 win32; do
+        if [ -z "$(git status --porcelain)" ]; then
+            check "the released $bundle exe is the tested one" same \
+                "$(same_files "$work/first/$bundle/Moxvane.exe" "${TESTED_BUILD[$bundle]}/ui/Moxvane.exe")"
+        else
+            echo "skipped: the released $bundle exe is the tested one (the work tree has uncommitted changes)"
+        fi
+    done
 }
 
 make_certificate() {
@@ -74,20 +86,22 @@ shows_window() {
 signed() {
     SIGN_PKCS12=$work/signing.p12 SIGN_PASSWORD_FILE=$work/password \
         scripts/release.sh "$work/signed" >/dev/null
-    local dir=$work/signed/unpacked
-    unzip -q -o "$work"/signed/*.zip -d "$dir"
-    check "the signed exe verifies" 0 \
-        "$(exit_status osslsigncode verify -in "$dir/Moxvane.exe" -CAfile "$work/cert.pem")"
-    check "the signed exe differs from the unsigned one" different \
-        "$(same_files "$dir/Moxvane.exe" "$work/first/unpacked/Moxvane.exe")"
-    cp "$dir/Moxvane.exe" "$work/tampered.exe"
-    local byte
-    byte=$(od -An -tu1 -j4096 -N1 "$work/tampered.exe")
-    printf "\\x$(printf %02x $((byte ^ 255)))" |
-        dd of="$work/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
-    check "one flipped byte fails verification" failed \
-        "$(exit_status osslsigncode verify -in "$work/tampered.exe" -CAfile "$work/cert.pem")"
-    check "the signed program shows its window" 434x252 "$(shows_window "$dir")"
+    unpack "$work/signed"
+    local bundle exe byte
+    for bundle in win64 win32; do
+        exe=$work/signed/$bundle/Moxvane.exe
+        check "the signed $bundle exe verifies" 0 \
+            "$(exit_status osslsigncode verify -in "$exe" -CAfile "$work/cert.pem")"
+        check "the signed $bundle exe differs from the unsigned one" different \
+            "$(same_files "$exe" "$work/first/$bundle/Moxvane.exe")"
+        cp "$exe" "$work/tampered.exe"
+        byte=$(od -An -tu1 -j4096 -N1 "$work/tampered.exe")
+        printf "\\x$(printf %02x $((byte ^ 255)))" |
+            dd of="$work/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
+        check "one flipped byte fails the $bundle verification" failed \
+            "$(exit_status osslsigncode verify -in "$work/tampered.exe" -CAfile "$work/cert.pem")"
+        check "the signed $bundle program shows its window" 434x252 "$(shows_window "$work/signed/$bundle")"
+    done
 }
 
 # Each case must stop the release with a message, before anything is built,

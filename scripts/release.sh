@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Makes the release bundle from the committed sources (HEAD), in a fresh build
+# Makes the release bundles from the committed sources (HEAD), one for 64-bit
+# Windows (win64) and one for 32-bit Windows (win32), each in a fresh build
 # directory and a fresh Wine prefix: Moxvane.exe with the release flags,
 # checked by the image and resource tests, optionally Authenticode-signed,
-# zipped with LICENSE and README.txt, and SHA256SUMS for the zip and the exe.
-# Two runs on one commit give byte-identical files: every time stamp in them
-# is the commit's.
+# zipped with LICENSE and README.txt; and one SHA256SUMS for both zips and
+# both exes (as win64/Moxvane.exe and win32/Moxvane.exe). Two runs on one
+# commit give byte-identical files: every time stamp in them is the commit's.
 #
 # Usage: scripts/release.sh [OUTDIR]              (default dist/)
 #   SIGN_PKCS12=FILE [SIGN_PASSWORD_FILE=FILE]     sign the program with this
@@ -40,22 +41,33 @@ check_signing_input() {
         grep -q 'PRIVATE KEY' || fail "'$signing_file' holds no private key to sign with"
 }
 
-build() {
-    mkdir "$work/source"
-    git archive HEAD | tar -x -C "$work/source"
-    wine_session_start "$work/build"
+# The bundles: name, toolchain, the words for its README.
+readonly BUNDLES=(win64 win32)
+declare -A TOOLCHAIN=([win64]=mingw-w64-x86_64 [win32]=mingw-w64-i686)
+declare -A BITS=([win64]=64-bit [win32]=32-bit)
+declare -A RUNS_ON=(
+    [win64]="64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 11 on ARM."
+    [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM.")
+
+# A Wine session for the build directory; the work directory goes at the end.
+session() {
+    wine_session_start "$1"
     trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-    cmake -S "$work/source" -B "$work/build" --toolchain "$work/source/cmake/mingw-w64-x86_64.cmake" \
+}
+
+build() {
+    local bundle=$1 dir=$work/build-$1
+    session "$dir"
+    cmake -S "$work/source" -B "$dir" --toolchain "$work/source/cmake/${TOOLCHAIN[$bundle]}.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-    cmake --build "$work/build" --target Moxvane ResourceTests ProgramImageTests \
-        -j "$(nproc)" >/dev/null
-    exe=$work/build/ui/Moxvane.exe
-    version=$(cat "$work/build/version.txt")
+    cmake --build "$dir" --target Moxvane ResourceTests ProgramImageTests -j "$(nproc)" >/dev/null
+    version=$(cat "$dir/version.txt")
 }
 
 # Signed in place, so that the tests below check the signed program. The
 # signing time is the commit's, which keeps the signature reproducible.
 sign() {
+    local exe=$work/build-$1/ui/Moxvane.exe
     local args=(-pkcs12 "$signing_file" -h sha256 -n Moxvane -time "$SOURCE_DATE_EPOCH")
     [ -z "$password_file" ] || args+=(-readpass "$password_file")
     osslsigncode sign "${args[@]}" -in "$exe" -out "$work/signed.exe" >"$work/sign.log" 2>&1 ||
@@ -66,14 +78,19 @@ sign() {
         >"$work/verify.log" 2>&1 ||
         fail "the signature does not verify: $(grep -m1 -iE 'error|fail' "$work/verify.log")"
     mv "$work/signed.exe" "$exe"
-    echo "signed and verified: $(grep -m1 'Subject:' "$work/verify.log" | sed 's/^[[:space:]]*//')"
+    echo "$1: signed and verified: $(grep -m1 'Subject:' "$work/verify.log" | sed 's/^[[:space:]]*//')"
 }
 
 run_tests() {
-    ctest --test-dir "$work/build" -R '^(ResourceTests|ProgramImageTests)$' \
+    local dir=$work/build-$1
+    if [ "$1" = win32 ] && ! wine_runs_x86; then
+        echo "!!!!! win32: image and resource tests NOT RUN: this machine cannot start 32-bit programs !!!!!"
+        return
+    fi
+    ctest --test-dir "$dir" -R '^(ResourceTests|ProgramImageTests)$' \
         --output-on-failure >"$work/tests.log" 2>&1 || {
         cat "$work/tests.log" >&2
-        fail "the image or resource tests failed"
+        fail "$1: the image or resource tests failed"
     }
 }
 
@@ -81,19 +98,22 @@ run_tests() {
 # Entries in a fixed order, with the commit's time and fixed attributes, and
 # no extra fields: the zip depends on the file contents alone.
 bundle() {
-    local stage=$work/bundle name=Moxvane-$version-win64.zip
-    mkdir "$stage" "$work/out"
-    cp "$exe" "$stage/Moxvane.exe"
+    local bundle=$1 stage=$work/stage/$1 name=Moxvane-$version-$1.zip
+    mkdir -p "$stage"
+    cp "$work/build-$bundle/ui/Moxvane.exe" "$stage/Moxvane.exe"
     sed 's/$/\r/' "$work/source/LICENSE" >"$stage/LICENSE"
-    sed "s/@VERSION@/$version/g; s/\$/\r/" "$work/source/docs/bundle/README.txt" >"$stage/README.txt"
+    sed "s/@VERSION@/$version/g; s/@ARCH@/$bundle/g; s/@BITS@/${BITS[$bundle]}/g;
+         s/@RUNS_ON@/${RUNS_ON[$bundle]}/g; s/\$/\r/" \
+        "$work/source/docs/bundle/README.txt" >"$stage/README.txt"
     chmod 644 "$stage"/*
     touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
     (cd "$stage" && TZ=UTC zip -q -X -D "$work/out/$name" Moxvane.exe LICENSE README.txt)
-    (cd "$work/out" && sha256sum "$name" && cd "$stage" && sha256sum Moxvane.exe) \
-        >"$work/out/SHA256SUMS"
-    mkdir -p "$out"
-    mv "$work/out/$name" "$work/out/SHA256SUMS" "$out/"
-    echo "wrote $out/$name and $out/SHA256SUMS"
+}
+
+# One list for both bundles: the zips, then each exe under its bundle's name.
+checksums() {
+    (cd "$work/out" && sha256sum Moxvane-*-win64.zip Moxvane-*-win32.zip &&
+        cd "$work/stage" && sha256sum win64/Moxvane.exe win32/Moxvane.exe) >"$work/out/SHA256SUMS"
 }
 
 [ -z "$signing_file" ] || check_signing_input
@@ -102,7 +122,17 @@ SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH
 work=$(mktemp -d /tmp/moxvane-release.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-build
-[ -z "$signing_file" ] || sign
-run_tests
-bundle
+mkdir "$work/source" "$work/out"
+git archive HEAD | tar -x -C "$work/source"
+for name in "${BUNDLES[@]}"; do
+    build "$name"
+    [ -z "$signing_file" ] || sign "$name"
+    run_tests "$name"
+    bundle "$name"
+done
+checksums
+mkdir -p "$out"
+for file in "$work"/out/*; do
+    mv "$file" "$out/"
+    echo "wrote $out/$(basename "$file")"
+done
