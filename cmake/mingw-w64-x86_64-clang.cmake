@@ -16,3 +16,4 @@ set(cxx_headers ${gcc_dir}/include/c++)
 set(CMAKE_CXX_FLAGS_INIT
     "-isystem ${cxx_headers} -isystem ${cxx_headers}/${MINGW_PREFIX} -isystem ${cxx_headers}/backward")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${gcc_dir}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${gcc_dir}")
