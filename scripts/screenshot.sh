@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds Moxvane.exe and takes a picture of its window as a new user sees it:
 # a fresh Wine prefix, Wine's virtual desktop (which paints the title bar), a
-# private Xvfb. With "dark", the prefix first gets a dark colour scheme, white
-# control text on black.
-# Usage: scripts/screenshot.sh [default|dark] [OUTPUT.png]
+# private Xvfb. With "dark", the prefix first gets a dark colour scheme
+# (tests/ui/dark-scheme.reg: yellow window text on black, white button text on
+# purple). PRESET picks the build (default mingw, x64; mingw-x86 for the x86
+# program).
+# Usage: scripts/screenshot.sh [default|dark] [OUTPUT.png] [PRESET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -11,17 +13,18 @@ scheme=${1:-default}
 case $scheme in
 default) out=${2:-docs/screenshot.png} ;;
 dark) out=${2:-docs/screenshot-dark.png} ;;
-*) echo "usage: scripts/screenshot.sh [default|dark] [OUTPUT.png]" >&2; exit 2 ;;
+*) echo "usage: scripts/screenshot.sh [default|dark] [OUTPUT.png] [PRESET]" >&2; exit 2 ;;
 esac
+preset=${3:-mingw}
 
 scripts/install-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target Moxvane -j "$(nproc)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Moxvane -j "$(nproc)"
 
-work=$PWD/build/mingw/screenshot
+work=$PWD/build/$preset/screenshot
 rm -rf "$work"
 mkdir -p "$work"
-cp build/mingw/ui/Moxvane.exe "$work"
+cp "build/$preset/ui/Moxvane.exe" "$work"
 source scripts/wine-session.sh
 wine_session_start "$work"
 tests/ui/xvfb.sh "$work" start
