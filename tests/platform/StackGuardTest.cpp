@@ -27,7 +27,8 @@ TEST(StackGuardTest, IsRandomisedAtStart) {
     EXPECT_NE(platform::UNSET_STACK_GUARD, __stack_chk_guard);
 }
 
-// Where a loader has not set it, two start-ups get different canaries.
+// Where the system's random source cannot be used safely (the DLL search
+// cannot be restricted), two start-ups still get different canaries.
 TEST(StackGuardTest, MixedCanariesDiffer) {
     const UINT_PTR first = platform::MixedStackGuard();
     Sleep(1);
