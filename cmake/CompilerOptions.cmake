@@ -51,9 +51,9 @@ endfunction()
 # The shipped executable: address-space layout randomisation (with 64-bit
 # entropy on x64), no-execute data, no link timestamp, and nothing unused
 # linked in. On x86 the image also declares that none of its code registers a
-# structured exception handler (the mingw-w64 runtime and the program handle
-# none; checked by the image test), which satisfies the SafeSEH rule without
-# a handler table.
+# structured exception handler (the mingw-w64 runtime and the program register
+# none: the image test finds no store to the handler chain), which satisfies
+# the SafeSEH rule without a handler table.
 function(moxvane_apply_program_options target)
     moxvane_apply_product_options(${target})
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)

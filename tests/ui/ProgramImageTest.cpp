@@ -121,6 +121,34 @@ TEST_F(ProgramImageTest, NoSectionIsBothWritableAndExecutable) {
     }
 }
 
+#ifndef _WIN64
+// An x86 image that declares NO_SEH must not register a handler, or the
+// system would reject it when an exception comes: its code never stores to
+// fs:[0], the head of the thread's handler chain (mov from eax, mov from a
+// register, pop or mov of a constant, each to the absolute address 0).
+bool StoresToHandlerChain(const std::uint8_t* code) {
+    const bool absoluteZero =
+        (code[2] & 0xC7) == 0x05 && code[3] == 0 && code[4] == 0 && code[5] == 0 && code[6] == 0;
+    const bool fromEax =
+        code[1] == 0xA3 && code[2] == 0 && code[3] == 0 && code[4] == 0 && code[5] == 0;
+    const bool otherStore = (code[1] == 0x89 || code[1] == 0x8F || code[1] == 0xC7) && absoluteZero;
+    return code[0] == 0x64 && (fromEax || otherStore);
+}
+
+TEST_F(ProgramImageTest, RegistersNoStructuredExceptionHandler) {
+    for (const IMAGE_SECTION_HEADER& section : Sections()) {
+        if ((section.Characteristics & IMAGE_SCN_MEM_EXECUTE) == 0) {
+            continue;
+        }
+        const std::uint8_t* code = bytes_.data() + section.PointerToRawData;
+        for (DWORD offset = 0; offset + 7 <= section.SizeOfRawData; ++offset) {
+            EXPECT_FALSE(StoresToHandlerChain(code + offset))
+                << "a store to fs:[0] at file offset " << section.PointerToRawData + offset;
+        }
+    }
+}
+#endif
+
 TEST_F(ProgramImageTest, CarriesNoBuildTimestamp) {
     EXPECT_EQ(0u, Headers().FileHeader.TimeDateStamp);
 }
