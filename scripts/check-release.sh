@@ -25,12 +25,13 @@ check() {
 same_files() { cmp -s "$1" "$2" && echo same || echo different; }
 exit_status() { "$@" >/dev/null 2>&1 && echo 0 || echo failed; }
 
-# The bundles with the build of the test suite that made the same program.
+# The bundles, each with the build of the test suite that made the same program.
+readonly BUNDLES=(win64 win32)
 declare -A TESTED_BUILD=([win64]=build/mingw [win32]=build/mingw-x86)
 
 unpack() {
     local bundle
-    for bundle in win64 win32; do
+    for bundle in "${BUNDLES[@]}"; do
         unzip -q -o "$1"/Moxvane-*-$bundle.zip -d "$1/$bundle"
     done
 }
@@ -46,7 +47,7 @@ reproducible() {
     unpack "$work/first"
     check "SHA256SUMS matches both zips and both exes" 0 \
         "$(cd "$work/first" && exit_status sha256sum -c SHA256SUMS)"
-    for bundle in win64 win32; do
+    for bundle in "${BUNDLES[@]}"; do
         if [ -z "$(git status --porcelain)" ]; then
             check "the released $bundle exe is the tested one" same \
                 "$(same_files "$work/first/$bundle/Moxvane.exe" "${TESTED_BUILD[$bundle]}/ui/Moxvane.exe")"
@@ -88,7 +89,7 @@ signed() {
         scripts/release.sh "$work/signed" >/dev/null
     unpack "$work/signed"
     local bundle exe byte
-    for bundle in win64 win32; do
+    for bundle in "${BUNDLES[@]}"; do
         exe=$work/signed/$bundle/Moxvane.exe
         check "the signed $bundle exe verifies" 0 \
             "$(exit_status osslsigncode verify -in "$exe" -CAfile "$work/cert.pem")"
