@@ -1,23 +1,133 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine, where missing:
-# for 64-bit and 32-bit Windows programs alike (Wine's 32-bit half comes from
-# Debian's i386 architecture).
+# Installs what is missing on a Debian machine, in groups:
+#   run   building and starting the x64 program;
+#   test  what the x64 tests, lint and the release checks add;
+#   x86   the i386 architecture, Wine's 32-bit half and the i686 compiler.
+# `install-deps.sh run` installs the first group, `install-deps.sh` all three.
+# Where everything is installed, apt is never run. A package index that cannot
+# be fetched is named and passed over; a group that apt cannot install is
+# tried once more with every version from the release's own suite. `all`
+# first tries all three groups in one transaction, so that both architectures
+# get one version of each library. The run and test groups must install;
+# where the x86 group cannot, its compiler alone is installed, the reason goes
+# to build/x86-not-installed.txt and the x86 suite is only compiled.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-packages=(cmake make g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
-          g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 wine wine64 wine32:i386 fonts-wine
-          xvfb googletest x11-utils xdotool imagemagick
-          clang lld clang-tidy clang-format zip openssl osslsigncode)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    dpkg --print-foreign-architectures | grep -qx i386 ||
-        "${sudo_cmd[@]}" dpkg --add-architecture i386
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+run_group=(cmake make g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+           wine wine64 fonts-wine x11-utils)
+test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-format
+            zip openssl osslsigncode)
+x86_compiler=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
+x86_group=("${x86_compiler[@]}" wine32:i386)
+x86_reason_file=build/x86-not-installed.txt
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+apt_log=$(mktemp)
+trap 'rm -f "$apt_log"' EXIT
+
+missing_of() {
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            echo "$package"
+    done
+}
+
+# Once per run, and only when something is to be installed. A failed index
+# (a mirror in the middle of a sync, say) is named and passed over: the
+# install decides whether what it lacks was needed.
+updated=
+update_once() {
+    [ -z "$updated" ] || return 0
+    updated=yes
+    "${sudo_cmd[@]}" apt-get update -qq >"$apt_log" 2>&1 && return 0
+    local failed
+    failed=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$apt_log" | paste -sd ' ' -)
+    echo "install-deps: apt-get update could not fetch ${failed:-its indexes ($(tail -n 1 "$apt_log"))}; going on without them" >&2
+}
+
+# The release's own suite, from the machine: bookworm on Debian 12.
+release_suite() {
+    (. /etc/os-release && echo "$VERSION_CODENAME")
+}
+
+apt_install() {
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+        "$@" >"$apt_log" 2>&1
+}
+
+# Installs the missing ones of the named packages, as they are and then once
+# more from the release's suite (amd64 libraries from the security suite have
+# no i386 twin of the same version when its i386 index is missing). Fails with
+# apt's answer on standard error.
+install_packages() {
+    local group=$1
+    shift
+    local missing
+    mapfile -t missing < <(missing_of "$@")
+    ((${#missing[@]})) || return 0
+    update_once
+    echo "install-deps: installing the $group group: ${missing[*]}" >&2
+    apt_install "${missing[@]}" && return 0
+    local suite
+    suite=$(release_suite)
+    echo "install-deps: apt could not install them; trying again with every version from $suite" >&2
+    apt_install -t "$suite" "${missing[@]}" && return 0
+    echo "install-deps: apt refused the $group group (${missing[*]}). It answered:" >&2
+    grep -v '^\(Reading\|Building\|Selecting\|Preparing\|Unpacking\|Setting up\)' "$apt_log" |
+        tail -n 20 | sed 's/^/    /' >&2
+    return 1
+}
+
+required_group() {
+    install_packages "$@" || {
+        echo "install-deps: FAILED: the $1 group is needed and could not be installed" >&2
+        exit 1
+    }
+}
+
+# Wine's 32-bit half: where apt cannot give it, the x86 programs can still be
+# built, and scripts/test.sh says loudly that they were not run.
+x86_group() {
+    if install_packages x86 "${x86_group[@]}"; then
+        rm -f "$x86_reason_file"
+        return 0
+    fi
+    mkdir -p "$(dirname "$x86_reason_file")"
+    echo "apt refused $(missing_of "${x86_group[@]}" | paste -sd ' ' -): $(grep '^E:' "$apt_log" | tail -n 1)" \
+        >"$x86_reason_file"
+    required_group x86-compiler "${x86_compiler[@]}"
+    echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat "$x86_reason_file") !!!!!" >&2
+}
+
+# Everything in one transaction first, so that apt picks one version of each
+# library for both architectures; group by group only where that fails.
+all_groups() {
+    if [ -n "$(missing_of "${x86_group[@]}")" ]; then
+        dpkg --print-foreign-architectures | grep -qx i386 ||
+            "${sudo_cmd[@]}" dpkg --add-architecture i386
+    fi
+    if install_packages "run, test and x86" "${run_group[@]}" "${test_group[@]}" "${x86_group[@]}"; then
+        rm -f "$x86_reason_file"
+        return 0
+    fi
+    echo "install-deps: installing group by group" >&2
+    required_group run "${run_group[@]}"
+    required_group test "${test_group[@]}"
+    x86_group
+}
+
+case "${1:-all}" in
+    run)
+        required_group run "${run_group[@]}"
+        ;;
+    all)
+        all_groups
+        ;;
+    *)
+        echo "usage: install-deps.sh [run|all]" >&2
+        exit 2
+        ;;
+esac

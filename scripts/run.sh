@@ -11,7 +11,7 @@ no_display() {
 }
 
 [ -n "${DISPLAY:-}" ] || no_display "no X display (DISPLAY is not set)"
-scripts/install-deps.sh
+scripts/install-deps.sh run
 xdpyinfo >/dev/null 2>&1 || no_display "cannot open the X display '$DISPLAY'"
 wine_session_start "$PWD/build/mingw"
 cmake --preset mingw >/dev/null

@@ -26,7 +26,9 @@ if wine_runs_x86; then
     suite mingw-x86
 else
     build mingw-x86
-    echo "!!!!! x86 TESTS NOT RUN: this machine cannot start 32-bit programs (no Wine 32-bit loader, or a kernel without x86 support); the x86 build was only compiled !!!!!"
+    reason="no Wine 32-bit loader, or a kernel without x86 support"
+    [ ! -f build/x86-not-installed.txt ] || reason=$(cat build/x86-not-installed.txt)
+    echo "!!!!! x86 TESTS NOT RUN: this machine cannot start 32-bit programs ($reason); the x86 build was only compiled !!!!!"
 fi
 
 scripts/lint.sh

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Tries the README's two commands as a new contributor would, on a fresh
+# machine whose package mirror is half-synced: a minimal Debian chroot of this
+# machine's release, its amd64 packages brought up to the security suite, and
+# apt-get update failing, with no i386 index for the security suite.
+#   1. `bash scripts/run.sh` from nothing: it must install the run group alone
+#      (no i386 architecture) and show the window; the time to the window is
+#      printed.
+#   2. In a second fresh chroot, `bash scripts/test.sh` must end green.
+# Not part of CI: it needs the mirror and takes a good while. Run as root:
+#   bash scripts/check-fresh-machine.sh [COMMIT]      (default HEAD)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/wine-environment.sh
+commit=$(git rev-parse "${1:-HEAD}")
+work=$PWD/build/fresh-machine
+base=$work/base.tar
+root=$work/root
+suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+mirror=$(sed -n 's/^URIs: *\(.*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+mirror=${mirror:-http://deb.debian.org/debian}
+log=$work/log
+
+step() { echo "== $(date +%T) $*"; }
+fail() { echo "check-fresh-machine: FAILED: $*" >&2; exit 1; }
+
+mounted_below() { findmnt -rn -o TARGET | grep -q "^$root\(/\|$\)"; }
+
+unmount_all() {
+    local target
+    for target in $(findmnt -rn -o TARGET | grep "^$root\(/\|$\)" | sort -r); do
+        umount -l "$target" || true
+    done
+}
+
+# Never deletes through a mount: a bound /dev would take the host's with it.
+remove_root() {
+    unmount_all
+    mounted_below && fail "something is still mounted below $root; not deleting it"
+    rm -rf --one-file-system "$root"
+}
+
+in_root() { chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+    DISPLAY="${DISPLAY:-}" bash -c "$1"; }
+
+mount_all() {
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sys "$root/sys"
+    mount --bind /dev "$root/dev"
+    mount -t devpts devpts "$root/dev/pts" -o newinstance,ptmxmode=0666 2>/dev/null ||
+        mount --bind /dev/pts "$root/dev/pts"
+    mount -t tmpfs tmpfs "$root/dev/shm"
+    mkdir -p "$root/tmp/.X11-unix" /tmp/.X11-unix
+    chmod 1777 /tmp/.X11-unix
+    mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+}
+
+# The base machine, made once: minimal, apt sources as on this machine, every
+# amd64 package up to date with the security suite, then the security
+# suite's i386 index out of reach and one index that cannot be fetched.
+make_base() {
+    [ -f "$base" ] && return 0
+    command -v debootstrap >/dev/null ||
+        apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+    remove_root
+    step "debootstrap $suite from $mirror"
+    debootstrap --variant=minbase --include=git,ca-certificates,procps "$suite" "$root" "$mirror" \
+        >"$log/debootstrap.log" 2>&1 || fail "debootstrap (see $log/debootstrap.log)"
+    rm -f "$root/etc/apt/sources.list"
+    cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
+    step "bringing its amd64 packages up to the security suite"
+    in_root "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get -y -qq upgrade" \
+        >"$log/upgrade.log" 2>&1 || fail "upgrade (see $log/upgrade.log)"
+    sed -i '/^Suites: *'"$suite"'-security/a Architectures: amd64' \
+        "$root/etc/apt/sources.list.d/debian.sources"
+    printf 'Types: deb\nURIs: http://127.0.0.1:9/debian\nSuites: %s\nComponents: main\nTrusted: yes\n' \
+        "$suite" >"$root/etc/apt/sources.list.d/half-synced.sources"
+    in_root "apt-get clean"
+    tar -C "$root" -cf "$base" .
+}
+
+fresh_root() {
+    remove_root
+    mkdir -p "$root"
+    tar -C "$root" -xf "$base"
+    git clone -q "$PWD" "$root/work/moxvane"
+    git -C "$root/work/moxvane" checkout -q "$commit"
+    mount_all
+}
+
+check_run_command() {
+    step "run command, from nothing"
+    local display_file=$work/xvfb.display
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    local xvfb=$!
+    sleep 1
+    export DISPLAY=:$(cat "$display_file")
+    local started=$SECONDS
+    in_root "cd /work/moxvane && bash scripts/run.sh" >"$log/run.log" 2>&1 &
+    local run=$!
+    until DISPLAY=$DISPLAY xdotool search --name '^Moxvane$' >/dev/null 2>&1; do
+        kill -0 "$run" 2>/dev/null || { kill "$xvfb"; fail "run.sh ended without a window (see $log/run.log)"; }
+        sleep 1
+    done
+    echo "run command: window shown $((SECONDS - started)) s after start, from nothing installed"
+    import -display "$DISPLAY" -window root "$work/run-window.png" 2>/dev/null || true
+    in_root "WINEPREFIX=/work/moxvane/build/mingw/wineprefix wineserver -k" || true
+    wait "$run" || true
+    kill "$xvfb" 2>/dev/null || true
+    in_root "dpkg --print-foreign-architectures | grep -q . && exit 1;
+             dpkg -l xvfb clang osslsigncode googletest 2>/dev/null | grep -q ^ii && exit 1; exit 0" ||
+        fail "run.sh installed more than the run group"
+    echo "run command: only the run group installed, no i386 architecture"
+}
+
+check_test_command() {
+    step "test command"
+    local started=$SECONDS
+    in_root "cd /work/moxvane && bash scripts/test.sh" >"$log/test.log" 2>&1 ||
+        { tail -n 30 "$log/test.log"; fail "test.sh (see $log/test.log)"; }
+    grep -E '^(100% tests passed|!!!!!|install-deps)' "$log/test.log" || true
+    echo "test command: green in $((SECONDS - started)) s"
+}
+
+mkdir -p "$log"
+trap unmount_all EXIT
+make_base
+fresh_root
+check_run_command
+fresh_root
+check_test_command
+remove_root
+step "done"
