@@ -1,5 +1,7 @@
 // The floor for start-up time and size: the least a Win32 program does to
-// show a window, built with the same compiler, flags and runtime as Moxvane.
+// show a window, built with the same compiler and flags as Moxvane. Started
+// by the C run-time library (wWinMain) or, like Moxvane, by the system
+// itself (StartBareWindow); the linker keeps only the one its build starts.
 #include <windows.h>
 
 namespace {
@@ -12,9 +14,7 @@ LRESULT CALLBACK BareProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int ShowBareWindowUntilClosed(HINSTANCE instance) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = BareProc;
     windowClass.hInstance = instance;
@@ -29,5 +29,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         DispatchMessageW(&message);
     }
-    return 0;
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    return ShowBareWindowUntilClosed(instance);
+}
+
+extern "C" [[noreturn]] void WINAPI StartBareWindow() {
+    ExitProcess(static_cast<UINT>(ShowBareWindowUntilClosed(GetModuleHandleW(nullptr))));
 }

@@ -1,6 +1,5 @@
-// What the process does first (with the static constructors, before its stack
-// canary is drawn; in MSVC builds at the start of wWinMain): it limits where
-// DLLs come from and ends itself on heap corruption.
+// What the process does first (ProcessStart.h), before its stack canary is
+// drawn: it limits where DLLs come from and ends itself on heap corruption.
 #pragma once
 
 namespace platform {

@@ -2,7 +2,6 @@
 // does not have.
 #include "platform/StackGuard.h"
 
-#include "platform/ProcessHardening.h"
 #include "platform/SystemFunction.h"
 
 namespace platform {
@@ -21,6 +20,14 @@ bool FillFromSystemRandom(UINT_PTR& guard) {
 }
 
 }  // namespace
+
+UINT_PTR DrawStackGuard(bool searchRestricted) noexcept {
+    UINT_PTR guard = 0;
+    if (!searchRestricted || !FillFromSystemRandom(guard)) {
+        guard = MixedStackGuard();
+    }
+    return guard;
+}
 
 UINT_PTR MixedStackGuard() noexcept {
     FILETIME now;
@@ -53,18 +60,5 @@ UINT_PTR __stack_chk_guard = platform::UNSET_STACK_GUARD;
     platform::EndOnStackOverrun(IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE) != FALSE);
 }
 // NOLINTEND(bugprone-reserved-identifier)
-
-// The process's first work, with the static constructors, before wWinMain,
-// before any test and before any function that checks the canary: harden the
-// process, then draw the canary, from the system's random source where the
-// DLL search could be restricted.
-__attribute__((constructor)) static void StartProcess() {
-    UINT_PTR guard = 0;
-    const bool searchRestricted = platform::HardenProcess();
-    if (!searchRestricted || !platform::FillFromSystemRandom(guard)) {
-        guard = platform::MixedStackGuard();
-    }
-    __stack_chk_guard = guard;
-}
 
 }  // extern "C"

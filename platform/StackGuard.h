@@ -17,6 +17,10 @@ inline constexpr UINT_PTR UNSET_STACK_GUARD = 0x00002B992DDFA232;
 inline constexpr UINT_PTR UNSET_STACK_GUARD = 0xBB40E64E;
 #endif
 
+// A new canary for the process: from the system's random source, looked up
+// only once the DLL search is restricted (`searchRestricted`), else mixed.
+UINT_PTR DrawStackGuard(bool searchRestricted) noexcept;
+
 // A canary mixed from the clock, the process number, the performance counter
 // and a stack address, as the Windows compilers' run-time makes its security
 // cookie. Never UNSET_STACK_GUARD.

@@ -1,7 +1,6 @@
 #include "registry/AnsiText.h"
 
 #include <climits>
-#include <cwchar>
 
 namespace modRegistry {
 namespace {
@@ -40,7 +39,7 @@ void FreeText(char* bytes) {
 }  // namespace
 
 AnsiText::AnsiText(const wchar_t* text) noexcept
-    : AnsiText(text, text != nullptr ? std::wcslen(text) : 0) {}
+    : AnsiText(text, static_cast<std::size_t>(lstrlenW(text))) {}  // 0 for null
 
 AnsiText::AnsiText(const wchar_t* text, std::size_t length) noexcept {
     Convert(text, length);

@@ -1,21 +1,29 @@
-// Start-up: declare DPI awareness, show Form1, run it until it closes. The
-// process was hardened before, with its stack canary (platform/StackGuard.cpp).
+// The program's entry point. No C run-time library starts the program or
+// ends it: the system calls StartMoxvane, and nothing runs before it.
 #include <windows.h>
 
-#include "platform/ProcessHardening.h"
+#include "platform/ProcessStart.h"
 #include "ui/Form1.h"
 #include "ui/Form1Dpi.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-#ifdef _MSC_VER
-    platform::HardenProcess();  // GCC and clang builds did it with their canary
-#endif
+namespace {
+
+// Shows Form1 and runs it until it closes; the exit code of its loop.
+int ShowForm1UntilClosed(HINSTANCE instance) {
     ui::DeclareDpiAwareness();
     const HWND form = ui::CreateForm1(instance);
-    int exitCode = 1;
-    if (form != nullptr) {
-        ShowWindow(form, SW_SHOWNORMAL);
-        exitCode = ui::RunForm1(form);
+    if (form == nullptr) {
+        return 1;
     }
-    return exitCode;
+    ShowWindow(form, SW_SHOWNORMAL);
+    return ui::RunForm1(form);
+}
+
+}  // namespace
+
+// Not checked by the canary: it is drawn here, and this function never
+// returns, so no check could be reached.
+extern "C" [[noreturn]] __attribute__((no_stack_protector)) void WINAPI StartMoxvane() {
+    platform::StartProcess();
+    ExitProcess(static_cast<UINT>(ShowForm1UntilClosed(GetModuleHandleW(nullptr))));
 }

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -187,10 +189,11 @@ TEST_F(ProgramImageTest, ImportsComeFromTheSystemDirectoryOnly) {
     }
 }
 
-// Each import is here because Windows 7 SP1 has it. A new one fails this test
-// until someone has checked the Windows version it needs and added it.
-// Functions of later versions are looked up at run time instead.
-TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
+// Each import is here because the program's own code calls it and Windows 7
+// SP1 has it. A new one fails this test until someone has checked the Windows
+// version it needs and added it. Functions of later versions are looked up at
+// run time instead.
+TEST_F(ProgramImageTest, ImportsOnlyTheProgramsOwnCallsThatWindows7Has) {
     std::set<std::string> checked{
         "ADVAPI32.DLL!RegCloseKey", "ADVAPI32.DLL!RegCreateKeyExA", "ADVAPI32.DLL!RegDeleteValueA",
         "ADVAPI32.DLL!RegOpenKeyExA", "ADVAPI32.DLL!RegSetValueExA",
@@ -198,30 +201,18 @@ TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
         "GDI32.DLL!CreateFontW", "GDI32.DLL!CreateSolidBrush", "GDI32.DLL!DeleteObject",
         "GDI32.DLL!GetDeviceCaps", "GDI32.DLL!SetBkColor", "GDI32.DLL!SetTextColor",
         //
-        "KERNEL32.DLL!CompareStringOrdinal", "KERNEL32.DLL!DeleteCriticalSection",
-        "KERNEL32.DLL!EnterCriticalSection", "KERNEL32.DLL!FindClose",
+        "KERNEL32.DLL!CompareStringOrdinal", "KERNEL32.DLL!ExitProcess", "KERNEL32.DLL!FindClose",
         "KERNEL32.DLL!FindFirstFileA", "KERNEL32.DLL!FindNextFileA", "KERNEL32.DLL!GetACP",
         "KERNEL32.DLL!GetCurrentProcess", "KERNEL32.DLL!GetCurrentProcessId",
         "KERNEL32.DLL!GetFullPathNameA", "KERNEL32.DLL!GetLastError",
         "KERNEL32.DLL!GetModuleHandleW", "KERNEL32.DLL!GetProcAddress",
-        "KERNEL32.DLL!GetProcessHeap", "KERNEL32.DLL!GetStartupInfoW",
-        "KERNEL32.DLL!GetSystemDirectoryW", "KERNEL32.DLL!GetSystemTimeAsFileTime",
-        "KERNEL32.DLL!HeapAlloc", "KERNEL32.DLL!HeapFree", "KERNEL32.DLL!HeapSetInformation",
-        "KERNEL32.DLL!InitOnceExecuteOnce", "KERNEL32.DLL!InitializeCriticalSection",
-        "KERNEL32.DLL!IsProcessorFeaturePresent", "KERNEL32.DLL!LeaveCriticalSection",
-        "KERNEL32.DLL!LoadLibraryExW", "KERNEL32.DLL!MulDiv",
-        "KERNEL32.DLL!QueryPerformanceCounter", "KERNEL32.DLL!SetLastError",
-        "KERNEL32.DLL!SetUnhandledExceptionFilter", "KERNEL32.DLL!Sleep",
-        "KERNEL32.DLL!TerminateProcess", "KERNEL32.DLL!TlsGetValue", "KERNEL32.DLL!VirtualProtect",
-        "KERNEL32.DLL!VirtualQuery", "KERNEL32.DLL!WideCharToMultiByte",
-        "KERNEL32.DLL!WritePrivateProfileStringA",
-        //
-        "MSVCRT.DLL!__set_app_type", "MSVCRT.DLL!__setusermatherr", "MSVCRT.DLL!__wgetmainargs",
-        "MSVCRT.DLL!__winitenv", "MSVCRT.DLL!_amsg_exit", "MSVCRT.DLL!_cexit",
-        "MSVCRT.DLL!_initterm", "MSVCRT.DLL!_onexit", "MSVCRT.DLL!abort", "MSVCRT.DLL!calloc",
-        "MSVCRT.DLL!exit", "MSVCRT.DLL!fprintf", "MSVCRT.DLL!free", "MSVCRT.DLL!fwrite",
-        "MSVCRT.DLL!malloc", "MSVCRT.DLL!memcpy", "MSVCRT.DLL!signal", "MSVCRT.DLL!strlen",
-        "MSVCRT.DLL!strncmp", "MSVCRT.DLL!vfprintf", "MSVCRT.DLL!wcslen",
+        "KERNEL32.DLL!GetProcessHeap", "KERNEL32.DLL!GetSystemDirectoryW",
+        "KERNEL32.DLL!GetSystemTimeAsFileTime", "KERNEL32.DLL!HeapAlloc", "KERNEL32.DLL!HeapFree",
+        "KERNEL32.DLL!HeapSetInformation", "KERNEL32.DLL!InitOnceExecuteOnce",
+        "KERNEL32.DLL!IsProcessorFeaturePresent", "KERNEL32.DLL!LoadLibraryExW",
+        "KERNEL32.DLL!MulDiv", "KERNEL32.DLL!QueryPerformanceCounter", "KERNEL32.DLL!SetLastError",
+        "KERNEL32.DLL!TerminateProcess", "KERNEL32.DLL!WideCharToMultiByte",
+        "KERNEL32.DLL!WritePrivateProfileStringA", "KERNEL32.DLL!lstrlenW",
         //
         "USER32.DLL!AdjustWindowRectEx", "USER32.DLL!CreateWindowExW", "USER32.DLL!DefWindowProcW",
         "USER32.DLL!DispatchMessageW", "USER32.DLL!FillRect", "USER32.DLL!GetClassInfoExW",
@@ -234,27 +225,49 @@ TEST_F(ProgramImageTest, ImportsOnlyFunctionsThatWindows7Has) {
         "USER32.DLL!SetFocus", "USER32.DLL!SetProcessDPIAware", "USER32.DLL!SetWindowPos",
         "USER32.DLL!ShowWindow", "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
 #ifdef _WIN64
-    // memset: clang's build.
-    checked.insert({"MSVCRT.DLL!memset", "KERNEL32.DLL!__C_specific_handler",
-                    //
-                    "MSVCRT.DLL!__iob_func", "MSVCRT.DLL!_commode", "MSVCRT.DLL!_fmode",
-                    "MSVCRT.DLL!_wcmdln",
-                    //
-                    "USER32.DLL!GetWindowLongPtrW", "USER32.DLL!SetWindowLongPtrW"});
+    checked.insert({"USER32.DLL!GetWindowLongPtrW", "USER32.DLL!SetWindowLongPtrW"});
 #else
-    // FreeLibrary, GetModuleHandleA, LoadLibraryA: the x86 runtime's start-up
-    // takes libgcc's DLL where it is already loaded; it never loads it itself.
-    checked.insert({"KERNEL32.DLL!FreeLibrary", "KERNEL32.DLL!GetModuleHandleA",
-                    "KERNEL32.DLL!LoadLibraryA",
-                    //
-                    "MSVCRT.DLL!__p__commode", "MSVCRT.DLL!__p__fmode", "MSVCRT.DLL!__p__wcmdln",
-                    "MSVCRT.DLL!_iob",
-                    //
-                    "USER32.DLL!GetWindowLongW", "USER32.DLL!SetWindowLongW"});
+    checked.insert({"USER32.DLL!GetWindowLongW", "USER32.DLL!SetWindowLongW"});
 #endif
     for (const std::string& function : ImportedFunctions()) {
         EXPECT_TRUE(checked.count(function)) << function << " is new: which Windows has it?";
     }
+}
+
+// The link map (Moxvane.map, beside the program) as lines.
+std::vector<std::string> LinkMap() {
+    std::ifstream file("Moxvane.map");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The system starts the program in its own function, StartMoxvane, and no C
+// run-time library runs before or around it: no thread-local storage
+// directory (whose callbacks would run first) and no static constructor,
+// which nothing would call.
+TEST_F(ProgramImageTest, StartsInItsOwnEntryPointAlone) {
+    const ULONGLONG entry =
+        Headers().OptionalHeader.ImageBase + Headers().OptionalHeader.AddressOfEntryPoint;
+    bool entryIsOurs = false;
+    for (const std::string& line : LinkMap()) {
+        std::istringstream words(line);
+        std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
+        if (!tokens.empty() &&
+            (tokens.back() == "StartMoxvane" || tokens.back() == "_StartMoxvane@0")) {
+            for (const std::string& token : tokens) {
+                entryIsOurs = entryIsOurs || std::strtoull(token.c_str(), nullptr, 16) == entry;
+            }
+        }
+        const bool objectFile = line.find(".obj") != std::string::npos;
+        EXPECT_FALSE(objectFile && (line.find(".ctors") != std::string::npos ||
+                                    line.find(".init_array") != std::string::npos))
+            << "a static constructor: " << line;
+    }
+    EXPECT_TRUE(entryIsOurs) << "entry point " << std::hex << entry;
+    EXPECT_EQ(0u, Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size);
 }
 
 }  // namespace
