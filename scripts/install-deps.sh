@@ -42,10 +42,12 @@ updated=
 update_once() {
     [ -z "$updated" ] || return 0
     updated=yes
-    "${sudo_cmd[@]}" apt-get update -qq >"$apt_log" 2>&1 && return 0
-    local failed
+    local status=0 failed
+    "${sudo_cmd[@]}" apt-get update -qq >"$apt_log" 2>&1 || status=$?
     failed=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$apt_log" | paste -sd ' ' -)
-    echo "install-deps: apt-get update could not fetch ${failed:-its indexes ($(tail -n 1 "$apt_log"))}; going on without them" >&2
+    if [ -n "$failed" ] || [ "$status" -ne 0 ]; then
+        echo "install-deps: apt-get update could not fetch ${failed:-its indexes ($(tail -n 1 "$apt_log"))}; going on without them" >&2
+    fi
 }
 
 # The release's own suite, from the machine: bookworm on Debian 12.

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 source scripts/wine-session.sh
 
 build() {
-    cmake --preset "$1" >/dev/null
+    cmake --preset "$1" -DBUILD_TESTING=ON >/dev/null  # also after run.sh
     cmake --build --preset "$1" -j "$(nproc)"
 }
 
