@@ -56,7 +56,7 @@ release_suite() {
 }
 
 apt_install() {
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends \
         "$@" >"$apt_log" 2>&1
 }
 
@@ -98,8 +98,8 @@ x86_group() {
         return 0
     fi
     mkdir -p "$(dirname "$x86_reason_file")"
-    echo "apt refused $(missing_of "${x86_group[@]}" | paste -sd ' ' -): $(grep '^E:' "$apt_log" | tail -n 1)" \
-        >"$x86_reason_file"
+    echo "apt refused $(missing_of "${x86_group[@]}" | paste -sd ' ' -):" \
+        "$(grep -m 3 -e 'Depends:' -e '^E:' "$apt_log" | tr -s ' ' | paste -sd ';' -)" >"$x86_reason_file"
     required_group x86-compiler "${x86_compiler[@]}"
     echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat "$x86_reason_file") !!!!!" >&2
 }

@@ -36,8 +36,10 @@ wine_runs_x86() {
 }
 
 # A prefix made before Wine's 32-bit half was installed has no 32-bit system
-# directory, and Wine can then start no program in it at all: such a prefix
-# is not usable and is made anew.
+# directory, and Wine can then start no program in it at all; one made before
+# it had its own font folder draws no bold (wine-prefix.sh). Either is made
+# anew.
 wine_prefix_ready() {
-    [ -f "$1/ready" ] && { [ -d "$1/drive_c/windows/syswow64" ] || [ ! -x /usr/lib/wine/wine ]; }
+    [ -f "$1/ready" ] && [ -d "$1/fonts" ] &&
+        { [ -d "$1/drive_c/windows/syswow64" ] || [ ! -x /usr/lib/wine/wine ]; }
 }

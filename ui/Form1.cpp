@@ -13,7 +13,7 @@ constexpr int PROGRAM_ICON = 1;
 // What the window keeps for its lifetime.
 struct Form1State {
     int dpi;
-    FrameScaling frames;
+    DpiMode mode;
     HFONT regularFont;
     HFONT boldFont;
     Form1Colours colours;
@@ -90,12 +90,25 @@ void ChooseColours(Form1State& state) {
     DeleteObject(oldBackground);
 }
 
+// Screen readers walk the controls in z-order, which creation made the
+// reverse of the page: each goes to the bottom in reading order instead.
+void StackInReadingOrder(HWND form) {
+    for (const int id : FORM1_READING_ORDER) {
+        SetWindowPos(GetDlgItem(form, id), HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
 LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
     auto* const state = static_cast<Form1State*>(create.lpCreateParams);
     SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     for (const ControlLayout& layout : FORM1_CONTROLS) {
         CreateControl(form, layout, state->icon);
     }
+    StackInReadingOrder(form);
+    // As dialogs do: the focus rectangle shows when the last input came from
+    // the keyboard, as for a program started with Enter.
+    SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
     ChooseColours(*state);
     state->focused = GetDlgItem(form, ID_COMMAND1);
     return 0;
@@ -136,14 +149,14 @@ void OnColoursChanged(HWND form, Form1State& state) {
 // Before a move to a monitor of another DPI (per-monitor v2 only): the
 // window's size there, from which the system computes its suggestion.
 LRESULT OnGetDpiScaledSize(int dpi, SIZE& size) {
-    size = Form1WindowSize(dpi, FrameScaling::WindowDpi);
+    size = Form1WindowSize(dpi, DpiMode::PerMonitorV2);
     return TRUE;
 }
 
 void OnDpiChanged(HWND form, int dpi, const RECT& suggested, Form1State& state) {
     state.dpi = dpi;
     LayOut(form, state);
-    const RECT window = Form1RectForDpiChange(dpi, suggested, state.frames);
+    const RECT window = Form1RectForDpiChange(dpi, suggested, state.mode);
     SetWindowPos(form, nullptr, window.left, window.top, window.right - window.left,
                  window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -163,8 +176,7 @@ Form1State* NewState(HICON icon) {
     auto* const state =
         static_cast<Form1State*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Form1State)));
     if (state != nullptr) {
-        *state =
-            Form1State{0, FrameScaling::SystemDpi, nullptr, nullptr, {}, nullptr, icon, nullptr};
+        *state = Form1State{0, DpiMode::SystemAware, nullptr, nullptr, {}, nullptr, icon, nullptr};
     }
     return state;
 }
@@ -205,6 +217,10 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
         case WM_GETDPISCALEDSIZE:
             return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DPICHANGED:
+            if (state->mode == DpiMode::SystemAware) {
+                // The system stretches such a window itself.
+                return DefWindowProcW(form, message, wParam, lParam);
+            }
             OnDpiChanged(form, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam), *state);
             return 0;
         case WM_ACTIVATE:
@@ -255,12 +271,12 @@ HWND NewForm1(HINSTANCE instance) {
     return form;
 }
 
-// Lays the window out for `dpi`, sizes it as `frames` has it and centres it.
-void Place(HWND form, Form1State& state, int dpi, FrameScaling frames) {
+// Lays the window out for `dpi`, sizes it as `mode` has it and centres it.
+void Place(HWND form, Form1State& state, int dpi, DpiMode mode) {
     state.dpi = dpi;
-    state.frames = frames;
+    state.mode = mode;
     LayOut(form, state);
-    const SIZE size = Form1WindowSize(dpi, frames);
+    const SIZE size = Form1WindowSize(dpi, mode);
     SetWindowPos(form, nullptr, (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -271,15 +287,15 @@ void Place(HWND form, Form1State& state, int dpi, FrameScaling frames) {
 HWND CreateForm1(HINSTANCE instance) noexcept {
     const HWND form = NewForm1(instance);
     if (form != nullptr) {
-        Place(form, *StateOf(form), MonitorDpiOf(form), FrameScalingOf(form));
+        Place(form, *StateOf(form), MonitorDpiOf(form), DpiModeOf(form));
     }
     return form;
 }
 
-HWND CreateForm1(HINSTANCE instance, int dpi, FrameScaling frames) noexcept {
+HWND CreateForm1(HINSTANCE instance, int dpi, DpiMode mode) noexcept {
     const HWND form = NewForm1(instance);
     if (form != nullptr) {
-        Place(form, *StateOf(form), dpi, frames);
+        Place(form, *StateOf(form), dpi, mode);
     }
     return form;
 }

@@ -23,7 +23,7 @@ inline constexpr int ID_LABEL5 = 1015;
 HWND CreateForm1(HINSTANCE instance) noexcept;
 
 // The same for a given DPI and DPI mode.
-HWND CreateForm1(HINSTANCE instance, int dpi, FrameScaling frames) noexcept;
+HWND CreateForm1(HINSTANCE instance, int dpi, DpiMode mode) noexcept;
 
 // Gives a keyboard message to the dialog manager, so Tab, Shift+Tab and Space
 // have their usual meaning while Enter and Esc do nothing. True when handled.

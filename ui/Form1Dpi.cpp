@@ -18,11 +18,11 @@ int SystemDpi() {
 }
 
 // The frame of the mode around `client`: scaled to `dpi` under per-monitor v2.
-RECT WithFrame(RECT client, int dpi, FrameScaling frames) {
+RECT WithFrame(RECT client, int dpi, DpiMode mode) {
     using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
     const auto adjustForDpi =
         platform::LookUpSystemFunction<AdjustForDpi>(User32(), "AdjustWindowRectExForDpi");
-    if (frames == FrameScaling::WindowDpi && adjustForDpi != nullptr) {
+    if (mode == DpiMode::PerMonitorV2 && adjustForDpi != nullptr) {
         adjustForDpi(&client, FORM1_STYLE, FALSE, 0, static_cast<UINT>(dpi));
     } else {
         AdjustWindowRectEx(&client, FORM1_STYLE, FALSE, 0);
@@ -32,30 +32,28 @@ RECT WithFrame(RECT client, int dpi, FrameScaling frames) {
 
 }  // namespace
 
-void DeclareDpiAwareness() noexcept {
-    const auto setContext = platform::LookUpSystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT)>(
-        User32(), "SetProcessDpiAwarenessContext");
-    if (setContext != nullptr && setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
-        return;
-    }
-    const auto setAwareness = platform::LookUpSystemFunction<HRESULT(WINAPI*)(int)>(
-        platform::LoadSystemLibrary(L"shcore.dll"), "SetProcessDpiAwareness");
-    const int perMonitor = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
-    if (setAwareness != nullptr && SUCCEEDED(setAwareness(perMonitor))) {
-        return;
-    }
-    SetProcessDPIAware();
-}
-
-FrameScaling FrameScalingOf(HWND window) noexcept {
+DpiMode DpiModeOf(HWND window) noexcept {
     const auto contextOf = platform::LookUpSystemFunction<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>(
         User32(), "GetWindowDpiAwarenessContext");
     const auto equal =
         platform::LookUpSystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>(
             User32(), "AreDpiAwarenessContextsEqual");
-    const bool perMonitorV2 = contextOf != nullptr && equal != nullptr &&
-                              equal(contextOf(window), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    return perMonitorV2 ? FrameScaling::WindowDpi : FrameScaling::SystemDpi;
+    if (contextOf != nullptr && equal != nullptr) {
+        const DPI_AWARENESS_CONTEXT context = contextOf(window);
+        if (equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+            return DpiMode::PerMonitorV2;
+        }
+        return equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE) ? DpiMode::PerMonitor
+                                                                       : DpiMode::SystemAware;
+    }
+    const auto processAwareness = platform::LookUpSystemFunction<HRESULT(WINAPI*)(HANDLE, int*)>(
+        platform::LoadSystemLibrary(L"shcore.dll"), "GetProcessDpiAwareness");
+    const int perMonitor = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
+    int awareness = 0;
+    return processAwareness != nullptr && SUCCEEDED(processAwareness(nullptr, &awareness)) &&
+                   awareness == perMonitor
+               ? DpiMode::PerMonitor
+               : DpiMode::SystemAware;
 }
 
 int MonitorDpiOf(HWND window) noexcept {
@@ -78,18 +76,18 @@ int MonitorDpiOf(HWND window) noexcept {
     return SystemDpi();
 }
 
-SIZE Form1WindowSize(int dpi, FrameScaling frames) noexcept {
+SIZE Form1WindowSize(int dpi, DpiMode mode) noexcept {
     const RECT client{0, 0, ScaleTwips(FORM1_CLIENT_WIDTH, dpi),
                       ScaleTwips(FORM1_CLIENT_HEIGHT, dpi)};
-    const RECT window = WithFrame(client, dpi, frames);
+    const RECT window = WithFrame(client, dpi, mode);
     return {window.right - window.left, window.bottom - window.top};
 }
 
-RECT Form1RectForDpiChange(int dpi, const RECT& suggested, FrameScaling frames) noexcept {
-    if (frames == FrameScaling::WindowDpi) {
+RECT Form1RectForDpiChange(int dpi, const RECT& suggested, DpiMode mode) noexcept {
+    if (mode == DpiMode::PerMonitorV2) {
         return suggested;
     }
-    const SIZE size = Form1WindowSize(dpi, frames);
+    const SIZE size = Form1WindowSize(dpi, mode);
     return {suggested.left, suggested.top, suggested.left + size.cx, suggested.top + size.cy};
 }
 

@@ -13,16 +13,17 @@
 
 namespace ui {
 
-// Asks for the best DPI mode this Windows has: per-monitor v2 (Windows 10
-// 1703), else per monitor (Windows 8.1), else the system DPI (Windows 7).
-void DeclareDpiAwareness() noexcept;
+// A window's DPI mode, which the program's manifest asks for: per-monitor v2
+// (Windows 10 1703 on), else per monitor (8.1 on), else the system DPI
+// (Windows 7, or a compatibility setting that overrides the manifest). Only
+// per-monitor v2 scales the frame with the window's DPI; only the per-monitor
+// modes lay the window out again when its DPI changes (the system stretches
+// the others' pixels).
+enum class DpiMode { SystemAware, PerMonitor, PerMonitorV2 };
 
-// How the system draws a window's frame: per-monitor v2 scales it with the
-// window's DPI; older modes keep the frame of the system DPI.
-enum class FrameScaling { SystemDpi, WindowDpi };
-
-// The window's own mode, read from its DPI awareness context.
-FrameScaling FrameScalingOf(HWND window) noexcept;
+// The window's own mode: its DPI awareness context (Windows 10 1607 on), else
+// the process's awareness (8.1), else the system DPI.
+DpiMode DpiModeOf(HWND window) noexcept;
 
 // The DPI of the monitor the window is on: GetDpiForWindow (Windows 10 1607),
 // else GetDpiForMonitor (8.1), else the system DPI.
@@ -30,13 +31,13 @@ int MonitorDpiOf(HWND window) noexcept;
 
 // The window size whose client area is Form1's at `dpi`, with the frame the
 // system draws in that mode.
-SIZE Form1WindowSize(int dpi, FrameScaling frames) noexcept;
+SIZE Form1WindowSize(int dpi, DpiMode mode) noexcept;
 
 // Where the window goes when its DPI changes to `dpi`. Under per-monitor v2,
 // the rectangle the system suggests, as it is: it is computed from the answer
 // to WM_GETDPISCALEDSIZE, and anything else makes a window being dragged jump
 // under the cursor. In older modes the frame keeps its size, so the suggested
 // top-left with the client area exact.
-RECT Form1RectForDpiChange(int dpi, const RECT& suggested, FrameScaling frames) noexcept;
+RECT Form1RectForDpiChange(int dpi, const RECT& suggested, DpiMode mode) noexcept;
 
 }  // namespace ui

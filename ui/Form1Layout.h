@@ -50,6 +50,10 @@ inline constexpr ControlLayout FORM1_CONTROLS[] = {
     {ID_LABEL1, ControlKind::Label, L"Moxvane", 840, 120, 4695, 375, true},
 };
 
+// Top to bottom, left to right: the order a screen reader reads them in.
+inline constexpr int FORM1_READING_ORDER[] = {ID_IMAGE1,   ID_LABEL1,   ID_LABEL2, ID_LABEL3,
+                                              ID_COMMAND1, ID_COMMAND2, ID_LABEL4, ID_LABEL5};
+
 // Font sizes in hundredths of a point.
 inline constexpr int FONT_REGULAR_CENTIPOINTS = 825;
 inline constexpr int FONT_BOLD_CENTIPOINTS = 1200;

@@ -4,13 +4,12 @@
 
 #include "platform/ProcessStart.h"
 #include "ui/Form1.h"
-#include "ui/Form1Dpi.h"
 
 namespace {
 
-// Shows Form1 and runs it until it closes; the exit code of its loop.
+// Shows Form1 and runs it until it closes; the exit code of its loop. The DPI
+// mode comes from the manifest (resources/Moxvane.exe.manifest).
 int ShowForm1UntilClosed(HINSTANCE instance) {
-    ui::DeclareDpiAwareness();
     const HWND form = ui::CreateForm1(instance);
     if (form == nullptr) {
         return 1;

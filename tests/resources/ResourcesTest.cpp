@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,20 +46,41 @@ class ResourcesTest : public testing::Test {
     HMODULE module_;
 };
 
-TEST_F(ResourcesTest, HoldsExactlyTheIconItsGroupAndTheVersionBlock) {
+TEST_F(ResourcesTest, HoldsExactlyTheIconItsGroupTheManifestAndTheVersionBlock) {
     ASSERT_NE(nullptr, module_);
     std::vector<ResourceEntry> entries;
     EnumResourceTypesW(module_, AddTypes, reinterpret_cast<LONG_PTR>(&entries));
-    ASSERT_EQ(3u, entries.size());
-    EXPECT_EQ(3u, entries[0].type);  // icon
-    EXPECT_EQ(30001u, entries[0].name);
-    EXPECT_EQ(0, entries[0].language);
-    EXPECT_EQ(14u, entries[1].type);  // icon group
-    EXPECT_EQ(1u, entries[1].name);
-    EXPECT_EQ(0, entries[1].language);
-    EXPECT_EQ(16u, entries[2].type);  // version
-    EXPECT_EQ(1u, entries[2].name);
-    EXPECT_EQ(1033, entries[2].language);
+    const ResourceEntry expected[] = {
+        {3, 30001, 0},  // icon
+        {14, 1, 0},     // icon group
+        {16, 1, 1033},  // version
+        {24, 1, 0},     // manifest
+    };
+    ASSERT_EQ(std::size(expected), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(expected[i].type, entries[i].type) << i;
+        EXPECT_EQ(expected[i].name, entries[i].name) << i;
+        EXPECT_EQ(expected[i].language, entries[i].language) << i;
+    }
+}
+
+// What the manifest must say, and must not: the program runs with the rights
+// of whoever starts it and is not virtualized, names every Windows it runs on,
+// takes the best DPI awareness each has, and loads no Common Controls 6.
+TEST_F(ResourcesTest, ManifestDeclaresRightsWindowsVersionsAndDpiAwareness) {
+    const auto bytes = Bytes(24, 1);
+    const std::string manifest(bytes.begin(), bytes.end());
+    for (const char* part :
+         {R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)",
+          R"(<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>)",  // 7
+          R"(<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>)",  // 8
+          R"(<supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>)",  // 8.1
+          R"(<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>)",  // 10 and 11
+          R"(>true/pm</dpiAware>)", R"(>PerMonitorV2, PerMonitor</dpiAwareness>)"}) {
+        EXPECT_NE(std::string::npos, manifest.find(part)) << part;
+    }
+    EXPECT_EQ(std::string::npos, manifest.find("dependency"));
+    EXPECT_EQ(std::string::npos, manifest.find("  ")) << "written as small as it can be";
 }
 
 TEST_F(ResourcesTest, IconIsOne32By32SixteenColourImage) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -59,8 +60,7 @@ RECT ClientRectOf(HWND form, HWND control) {
 class Form1Test : public testing::TestWithParam<int> {
   protected:
     Form1Test()
-        : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam(),
-                                ui::FrameScaling::SystemDpi)) {}
+        : form_(ui::CreateForm1(GetModuleHandleW(nullptr), GetParam(), ui::DpiMode::SystemAware)) {}
     ~Form1Test() override { testing_support::CloseForm(form_); }
 
     int Scaled(int pixels) const { return MulDiv(pixels, GetParam(), 96); }
@@ -122,6 +122,42 @@ DrawnText Draw(HWND control, int wrapWidth) {
     ReleaseDC(control, dc);
     return {
         face, metrics.tmWeight, {oneLine.right, oneLine.bottom}, {wrapped.right, wrapped.bottom}};
+}
+
+// How many pixels a text in a font blackens on white: what a person sees of
+// its weight (the font's metrics echo the weight asked for, drawn or not).
+int InkOf(HFONT font, const std::wstring& text) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, 400, -100, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+    const HGDIOBJ previousFont = SelectObject(dc, font);
+    RECT all{0, 0, 400, 100};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    TextOutW(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const int ink = static_cast<int>(std::count_if(
+        pixels, pixels + 400 * 100, [](DWORD pixel) { return (pixel & 0xFF) < 128; }));
+    SelectObject(dc, previousFont);
+    SelectObject(dc, previousBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+// The title is drawn bold: clearly more ink than the same text at weight 400.
+TEST_P(Form1Test, TitleIsDrawnBold) {
+    const HWND title = GetDlgItem(form_, ui::ID_LABEL1);
+    LOGFONTW logFont{};
+    ASSERT_NE(0, GetObjectW(FontOf(title), sizeof logFont, &logFont));
+    logFont.lfWeight = FW_NORMAL;
+    const HFONT regular = CreateFontIndirectW(&logFont);
+    const int regularInk = InkOf(regular, TextOf(title));
+    DeleteObject(regular);
+    EXPECT_GT(InkOf(FontOf(title), TextOf(title)), regularInk * 5 / 4);
 }
 
 TEST_P(Form1Test, TextIsDrawnInTahomaOfItsPointSize) {
@@ -187,10 +223,10 @@ TEST_P(Form1Test, ClosingFreesTheFontsAndTheBackgroundBrush) {
     EXPECT_EQ(0u, GetObjectType(background));
 }
 
-// Children without WS_EX_TOPMOST stay in creation order from the top down.
-TEST_P(Form1Test, ControlsAreCreatedInTheirOrder) {
-    const std::vector<int> expected{ui::ID_COMMAND2, ui::ID_COMMAND1, ui::ID_LABEL5, ui::ID_IMAGE1,
-                                    ui::ID_LABEL4,   ui::ID_LABEL3,   ui::ID_LABEL2, ui::ID_LABEL1};
+// Screen readers walk the children in z-order: top to bottom as on the page.
+TEST_P(Form1Test, ControlsAreStackedInReadingOrder) {
+    const std::vector<int> expected{ui::ID_IMAGE1,   ui::ID_LABEL1,   ui::ID_LABEL2, ui::ID_LABEL3,
+                                    ui::ID_COMMAND1, ui::ID_COMMAND2, ui::ID_LABEL4, ui::ID_LABEL5};
     std::vector<int> actual;
     for (HWND child = GetWindow(form_, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
@@ -247,8 +283,8 @@ Appearance AppearanceOf(HWND form) {
 
 // Where the system puts the window for the new DPI: under per-monitor v2 the
 // suggested rectangle itself, else its top-left with a fresh window's size.
-RECT ExpectedAfterDpiChange(ui::FrameScaling frames, const RECT& suggested, HWND fresh) {
-    if (frames == ui::FrameScaling::WindowDpi) {
+RECT ExpectedAfterDpiChange(ui::DpiMode mode, const RECT& suggested, HWND fresh) {
+    if (mode == ui::DpiMode::PerMonitorV2) {
         return suggested;
     }
     RECT window;
@@ -260,7 +296,7 @@ RECT ExpectedAfterDpiChange(ui::FrameScaling frames, const RECT& suggested, HWND
 // A move to a monitor of another DPI gives the window a fresh start's look at
 // that DPI, at the place the system suggests, and frees the fonts it replaced.
 // Wine has per-monitor v1 only; v2 is given to the window as its mode.
-class Form1DpiChangeTest : public testing::TestWithParam<ui::FrameScaling> {};
+class Form1DpiChangeTest : public testing::TestWithParam<ui::DpiMode> {};
 
 TEST_P(Form1DpiChangeTest, LooksAsIfStartedAtTheNewDpi) {
     const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr), 96, GetParam());
@@ -275,7 +311,7 @@ TEST_P(Form1DpiChangeTest, LooksAsIfStartedAtTheNewDpi) {
         const Appearance started = AppearanceOf(fresh);
         const RECT expected = ExpectedAfterDpiChange(GetParam(), suggested, fresh);
         testing_support::CloseForm(fresh);
-        if (GetParam() == ui::FrameScaling::SystemDpi) {
+        if (GetParam() == ui::DpiMode::PerMonitor) {
             // Where the frame keeps its size, the client area is exact. (Under
             // v2 it follows from the suggestion, and Wine's frame never scales.)
             EXPECT_EQ(started.client, changed.client) << dpi;
@@ -292,7 +328,26 @@ TEST_P(Form1DpiChangeTest, LooksAsIfStartedAtTheNewDpi) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Form1DpiChangeTest,
-                         testing::Values(ui::FrameScaling::SystemDpi, ui::FrameScaling::WindowDpi));
+                         testing::Values(ui::DpiMode::PerMonitor, ui::DpiMode::PerMonitorV2));
+
+// A window that is not per-monitor aware (a compatibility setting overrode the
+// manifest) leaves a DPI change to the system, which stretches its pixels:
+// laying it out again would scale it twice.
+TEST(Form1SystemAwareTest, LeavesADpiChangeToTheSystem) {
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr), 96, ui::DpiMode::SystemAware);
+    const Appearance before = AppearanceOf(form);
+    RECT windowBefore;
+    GetWindowRect(form, &windowBefore);
+    const RECT suggested{40, 30, 40 + 690, 30 + 435};
+    SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const Appearance after = AppearanceOf(form);
+    RECT windowAfter;
+    GetWindowRect(form, &windowAfter);
+    testing_support::CloseForm(form);
+    EXPECT_EQ(before.controls, after.controls);
+    EXPECT_EQ(before.fontHeights, after.fontHeights);
+    EXPECT_EQ(AsArray(windowBefore), AsArray(windowAfter));
+}
 
 // Under per-monitor v2 the system asks the window for its size at the new DPI
 // before it suggests a rectangle: the client area of the design and the frame
@@ -321,8 +376,8 @@ TEST(Form1StartTest, IsLaidOutForItsMonitorsDpiAndCentred) {
     const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     ASSERT_NE(nullptr, dpiForWindow);
-    const HWND fresh = ui::CreateForm1(
-        GetModuleHandleW(nullptr), static_cast<int>(dpiForWindow(form)), ui::FrameScalingOf(form));
+    const HWND fresh = ui::CreateForm1(GetModuleHandleW(nullptr),
+                                       static_cast<int>(dpiForWindow(form)), ui::DpiModeOf(form));
     const Appearance started = AppearanceOf(form);
     const Appearance expected = AppearanceOf(fresh);
     testing_support::CloseForm(fresh);
@@ -365,6 +420,78 @@ TEST_P(Form1Test, LabelsFollowASystemColourChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 120, 144, 192));
+
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// The UI state a new dialog has, in this session, as the dialog manager sets it.
+LRESULT DialogUiState() {
+    struct alignas(4) EmptyDialog {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title;
+    } dialog{};
+    dialog.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &dialog.header,
+                                                   nullptr, NoDialogProc, 0);
+    const LRESULT state = SendMessageW(window, WM_QUERYUISTATE, 0, 0);
+    DestroyWindow(window);
+    return state;
+}
+
+// The WM_CHANGEUISTATE requests sent on this thread while it lives.
+class UiStateRequests {
+  public:
+    UiStateRequests()
+        : hook_(SetWindowsHookExW(WH_CALLWNDPROC, Record, nullptr, GetCurrentThreadId())) {
+        Current() = this;
+    }
+    ~UiStateRequests() {
+        UnhookWindowsHookEx(hook_);
+        Current() = nullptr;
+    }
+
+    std::vector<WPARAM> To(HWND window) const {
+        std::vector<WPARAM> sent;
+        for (const auto& [target, wParam] : requests_) {
+            if (target == window) {
+                sent.push_back(wParam);
+            }
+        }
+        return sent;
+    }
+
+  private:
+    static UiStateRequests*& Current() {
+        static UiStateRequests* current = nullptr;
+        return current;
+    }
+
+    static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+        const auto& message = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && message.message == WM_CHANGEUISTATE) {
+            Current()->requests_.emplace_back(message.hwnd, message.wParam);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    HHOOK hook_;
+    std::vector<std::pair<HWND, WPARAM>> requests_;
+};
+
+// Focus rectangles show as in a dialog: the window has its UI state set from
+// the last input, as the dialog manager does on Windows, so a user who
+// started it from the keyboard sees the focus. Wine keeps no UI state (every
+// window and dialog answers 0), so here the request itself is what is seen;
+// on Windows the state also equals a new dialog's.
+TEST(Form1UiStateTest, IsInitialisedFromTheLastInputAsADialogsIs) {
+    const UiStateRequests requests;
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr));
+    const std::vector<WPARAM> initialise{MAKEWPARAM(UIS_INITIALIZE, 0)};
+    EXPECT_EQ(initialise, requests.To(form));
+    EXPECT_EQ(DialogUiState(), SendMessageW(form, WM_QUERYUISTATE, 0, 0));
+    testing_support::CloseForm(form);
+}
 
 class Form1BehaviourTest : public testing::Test {
   protected:

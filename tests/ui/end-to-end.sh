@@ -233,7 +233,9 @@ dark_scheme_session() {
 # DLLs put beside the program, under every name that it, its start-up or the
 # system on its behalf could look for there: the DLLs it loads itself, the
 # random source's, the ones that windows and message boxes bring, and the GCC
-# runtime's. Wine is told to prefer such files to its own. Left out:
+# runtime's; and a Moxvane.exe.manifest that redirects all of them to that
+# folder, which would be obeyed over the DLL search if the program had no
+# manifest of its own. Wine is told to prefer such files to its own. Left out:
 # - version and imm32, which Wine's own user32 loads by itself (Windows' does
 #   not);
 # - the DLLs the program imports (advapi32, gdi32, kernel32, msvcrt, user32):
@@ -247,10 +249,14 @@ planted_dll_session() {
     local folder=$work/downloads name overrides=
     mkdir -p "$folder"
     cp "$work/Moxvane.exe" "$folder/"
+    local manifest='<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">'
+    manifest+='<assemblyIdentity type="win32" name="Planted" version="1.0.0.0"/>'
     for name in $PLANTED_NAMES; do
         cp "$planted" "$folder/$name.dll"
         overrides+="$name,"
+        manifest+="<file name=\"$name.dll\"/>"
     done
+    echo "$manifest</assembly>" >"$folder/Moxvane.exe.manifest"
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${overrides%,}=n,b" start_program "$folder"
     press space
     expect_box "apply beside planted DLLs" "$APPLIED" "press Return"
@@ -258,7 +264,8 @@ planted_dll_session() {
     expect_box "undo beside planted DLLs" "$UNDONE" "press Return"
     press alt+F4
     expect_program_ends "Alt+F4 beside planted DLLs"
-    expect "no planted DLL loaded" "" "$(cd "$folder" && ls -- *.loaded 2>/dev/null | tr '\n' ' ')"
+    expect "no planted DLL loaded, also through a planted manifest" "" \
+        "$(cd "$folder" && ls -- *.loaded 2>/dev/null | tr '\n' ' ')"
 }
 
 prepare_prefix
