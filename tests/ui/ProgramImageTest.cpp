@@ -222,8 +222,8 @@ TEST_F(ProgramImageTest, ImportsOnlyTheProgramsOwnCallsThatWindows7Has) {
         "USER32.DLL!LoadCursorW", "USER32.DLL!LoadImageW", "USER32.DLL!MessageBoxW",
         "USER32.DLL!MonitorFromWindow", "USER32.DLL!PostQuitMessage", "USER32.DLL!RedrawWindow",
         "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC", "USER32.DLL!SendMessageW",
-        "USER32.DLL!SetFocus", "USER32.DLL!SetProcessDPIAware", "USER32.DLL!SetWindowPos",
-        "USER32.DLL!ShowWindow", "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
+        "USER32.DLL!SetFocus", "USER32.DLL!SetWindowPos", "USER32.DLL!ShowWindow",
+        "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
 #ifdef _WIN64
     checked.insert({"USER32.DLL!GetWindowLongPtrW", "USER32.DLL!SetWindowLongPtrW"});
 #else
@@ -256,8 +256,8 @@ TEST_F(ProgramImageTest, StartsInItsOwnEntryPointAlone) {
     for (const std::string& line : LinkMap()) {
         std::istringstream words(line);
         std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
-        if (!tokens.empty() &&
-            (tokens.back() == "StartMoxvane" || tokens.back() == "_StartMoxvane@0")) {
+        const std::set<std::string> entryNames{"StartMoxvane", "StartMoxvane@0", "_StartMoxvane@0"};
+        if (!tokens.empty() && entryNames.count(tokens.back())) {
             for (const std::string& token : tokens) {
                 const ULONGLONG address = std::strtoull(token.c_str(), nullptr, 16);
                 entryIsOurs = entryIsOurs || address == entry || address == relative;
