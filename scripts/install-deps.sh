@@ -14,7 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-run_group=(cmake make g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+run_group=(cmake make g++ g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
            wine wine64 fonts-wine x11-utils)
 test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-format
             zip openssl osslsigncode)
