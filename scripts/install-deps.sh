@@ -13,11 +13,13 @@
 # to build/x86-not-installed.txt and the x86 suite is only compiled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Set by scripts/test.sh once it has run this: its later steps install nothing.
+[ -z "${MOXVANE_DEPS_INSTALLED:-}" ] || exit 0
 
 run_group=(cmake make g++ g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
            wine wine64 fonts-wine x11-utils)
 test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-format
-            zip openssl osslsigncode)
+            zip unzip openssl osslsigncode)
 x86_compiler=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
 x86_group=("${x86_compiler[@]}" wine32:i386)
 x86_reason_file=build/x86-not-installed.txt
@@ -99,7 +101,8 @@ x86_group() {
     fi
     mkdir -p "$(dirname "$x86_reason_file")"
     echo "apt refused $(missing_of "${x86_group[@]}" | paste -sd ' ' -):" \
-        "$(grep -m 3 -e 'Depends:' -e '^E:' "$apt_log" | tr -s ' ' | paste -sd ';' -)" >"$x86_reason_file"
+        "$({ grep -m 3 ':i386 : Depends:' "$apt_log" || grep -m 1 '^E:' "$apt_log"; } |
+            tr -s ' ' | paste -sd ';' -)" >"$x86_reason_file"
     required_group x86-compiler "${x86_compiler[@]}"
     echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat "$x86_reason_file") !!!!!" >&2
 }

@@ -20,6 +20,7 @@ suite() {
 }
 
 scripts/install-deps.sh
+export MOXVANE_DEPS_INSTALLED=1
 suite mingw
 suite mingw-clang
 if wine_runs_x86; then
