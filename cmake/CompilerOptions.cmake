@@ -54,7 +54,7 @@ endfunction()
 
 # A program that the system starts at `entry`, a WINAPI function of its own
 # taking no arguments, with no C run-time library: what the compilers call on
-# their own comes from platform/CompilerSupport.cpp (memset, memcpy) and
+# their own comes from platform/CompilerSupport.cpp (memset) and
 # libgcc (stack probes; on x86, 64-bit division).
 function(moxvane_apply_own_start_options target entry)
     moxvane_apply_image_options(${target})
