@@ -11,7 +11,6 @@
 #   bash scripts/check-fresh-machine.sh [COMMIT]      (default HEAD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/wine-environment.sh
 commit=$(git rev-parse "${1:-HEAD}")
 work=$PWD/build/fresh-machine
 base=$work/base.tar

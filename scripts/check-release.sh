@@ -9,7 +9,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
-source scripts/wine-environment.sh
 source scripts/wine-session.sh
 work=$(mktemp -d /tmp/moxvane-check-release.XXXXXX)
 passed=0 failed=0
