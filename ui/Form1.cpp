@@ -153,12 +153,20 @@ LRESULT OnGetDpiScaledSize(int dpi, SIZE& size) {
     return TRUE;
 }
 
-void OnDpiChanged(HWND form, int dpi, const RECT& suggested, Form1State& state) {
+// A window that is not per-monitor aware leaves the change to the system,
+// which stretches its pixels: laying it out again would scale it twice.
+LRESULT OnDpiChanged(HWND form, WPARAM wParam, LPARAM lParam, Form1State& state) {
+    if (state.mode == DpiMode::SystemAware) {
+        return DefWindowProcW(form, WM_DPICHANGED, wParam, lParam);
+    }
+    const int dpi = LOWORD(wParam);
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
     state.dpi = dpi;
     LayOut(form, state);
     const RECT window = Form1RectForDpiChange(dpi, suggested, state.mode);
     SetWindowPos(form, nullptr, window.left, window.top, window.right - window.left,
                  window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
 }
 
 void OnActivate(HWND form, bool active, Form1State& state) {
@@ -217,12 +225,7 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
         case WM_GETDPISCALEDSIZE:
             return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DPICHANGED:
-            if (state->mode == DpiMode::SystemAware) {
-                // The system stretches such a window itself.
-                return DefWindowProcW(form, message, wParam, lParam);
-            }
-            OnDpiChanged(form, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam), *state);
-            return 0;
+            return OnDpiChanged(form, wParam, lParam, *state);
         case WM_ACTIVATE:
             OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state);
             return 0;

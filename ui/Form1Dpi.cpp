@@ -10,6 +10,11 @@ HMODULE User32() {
     return GetModuleHandleW(L"user32.dll");
 }
 
+// Windows 8.1's DPI functions; null before it.
+HMODULE Shcore() {
+    return platform::LoadSystemLibrary(L"shcore.dll");
+}
+
 int SystemDpi() {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -47,7 +52,7 @@ DpiMode DpiModeOf(HWND window) noexcept {
                                                                        : DpiMode::SystemAware;
     }
     const auto processAwareness = platform::LookUpSystemFunction<HRESULT(WINAPI*)(HANDLE, int*)>(
-        platform::LoadSystemLibrary(L"shcore.dll"), "GetProcessDpiAwareness");
+        Shcore(), "GetProcessDpiAwareness");
     const int perMonitor = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
     int awareness = 0;
     return processAwareness != nullptr && SUCCEEDED(processAwareness(nullptr, &awareness)) &&
@@ -63,8 +68,8 @@ int MonitorDpiOf(HWND window) noexcept {
         return static_cast<int>(dpiForWindow(window));
     }
     using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    const auto dpiForMonitor = platform::LookUpSystemFunction<DpiForMonitor>(
-        platform::LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+    const auto dpiForMonitor =
+        platform::LookUpSystemFunction<DpiForMonitor>(Shcore(), "GetDpiForMonitor");
     const int effectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     UINT dpiX = 0;
     UINT dpiY = 0;
