@@ -80,7 +80,6 @@ TEST_F(ResourcesTest, ManifestDeclaresRightsWindowsVersionsAndDpiAwareness) {
         EXPECT_NE(std::string::npos, manifest.find(part)) << part;
     }
     EXPECT_EQ(std::string::npos, manifest.find("dependency"));
-    EXPECT_EQ(std::string::npos, manifest.find("  ")) << "written as small as it can be";
 }
 
 TEST_F(ResourcesTest, IconIsOne32By32SixteenColourImage) {
