@@ -54,8 +54,12 @@ endfunction()
 
 # A program that the system starts at `entry`, a WINAPI function of its own
 # taking no arguments, with no C run-time library: what the compilers call on
-# their own comes from platform/CompilerSupport.cpp (memset) and
-# libgcc (stack probes; on x86, 64-bit division).
+# their own comes from platform/CompilerSupport.cpp (memset) and the
+# compiler's builtins (stack probes; on x86, 64-bit division): libgcc, or
+# compiler-rt's where the toolchain names them.
+if(NOT DEFINED MOXVANE_COMPILER_BUILTINS)
+    set(MOXVANE_COMPILER_BUILTINS gcc)
+endif()
 function(moxvane_apply_own_start_options target entry)
     moxvane_apply_image_options(${target})
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -64,7 +68,7 @@ function(moxvane_apply_own_start_options target entry)
     # The map lets the image test find the entry point among our functions.
     target_link_options(${target} PRIVATE -nostartfiles -nodefaultlibs -Wl,--entry,${entry}
         -Wl,-Map,$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map)
-    target_link_libraries(${target} PRIVATE MoxvaneCompilerSupport gcc)
+    target_link_libraries(${target} PRIVATE MoxvaneCompilerSupport ${MOXVANE_COMPILER_BUILTINS})
     set_target_properties(${target} PROPERTIES MOXVANE_OWN_START TRUE)
 endfunction()
 

@@ -1,9 +1,11 @@
 # What every cross-build for Windows shares: the target, named by the
-# toolchain file that includes this one (MINGW_ARCH: x86_64 or i686), where
+# toolchain file that includes this one (MINGW_ARCH: x86_64, i686 or aarch64), where
 # its headers and libraries are, and Wine to run the Windows programs it makes.
 set(CMAKE_SYSTEM_NAME Windows)
 if(MINGW_ARCH STREQUAL "i686")
     set(CMAKE_SYSTEM_PROCESSOR x86)
+elseif(MINGW_ARCH STREQUAL "aarch64")
+    set(CMAKE_SYSTEM_PROCESSOR ARM64)
 else()
     set(CMAKE_SYSTEM_PROCESSOR x86_64)
 endif()

@@ -2,15 +2,19 @@
 # Installs what is missing on a Debian machine, in groups:
 #   run   building and starting the x64 program;
 #   test  what the x64 tests, lint and the release checks add;
-#   x86   the i386 architecture, Wine's 32-bit half and the i686 compiler.
-# `install-deps.sh run` installs the first group, `install-deps.sh` all three.
+#   x86   the i386 architecture, Wine's 32-bit half and the i686 compiler;
+#   arm64 clang and lld 19 for ARM64 Windows, qemu-user and debootstrap for the
+#         arm64 Debian whose Wine runs the ARM64 programs.
+# `install-deps.sh run` installs the first group, `install-deps.sh` all four.
 # Where everything is installed, apt is never run. A package index that cannot
 # be fetched is named and passed over; a group that apt cannot install is
 # tried once more with every version from the release's own suite. `all`
-# first tries all three groups in one transaction, so that both architectures
+# first tries all four groups in one transaction, so that both architectures
 # get one version of each library. The run and test groups must install;
 # where the x86 group cannot, its compiler alone is installed, the reason goes
-# to build/x86-not-installed.txt and the x86 suite is only compiled.
+# to build/x86-not-installed.txt and the x86 suite is only compiled. Where the
+# arm64 group cannot, the reason goes to build/arm64-not-installed.txt and
+# there is no ARM64 build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Set by scripts/test.sh once it has run this: its later steps install nothing.
@@ -23,6 +27,9 @@ test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-forma
 x86_compiler=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
 x86_group=("${x86_compiler[@]}" wine32:i386)
 x86_reason_file=build/x86-not-installed.txt
+# The run-time sources come as tarballs in bzip2 and xz.
+arm64_group=(clang-19 lld-19 llvm-19 qemu-user-static binfmt-support debootstrap bzip2 xz-utils)
+arm64_reason_file=build/arm64-not-installed.txt
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -107,6 +114,17 @@ x86_group() {
     echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat "$x86_reason_file") !!!!!" >&2
 }
 
+arm64_group() {
+    if install_packages arm64 "${arm64_group[@]}"; then
+        rm -f "$arm64_reason_file"
+        return 0
+    fi
+    mkdir -p "$(dirname "$arm64_reason_file")"
+    echo "apt refused $(missing_of "${arm64_group[@]}" | paste -sd ' ' -):" \
+        "$(grep -m 1 '^E:' "$apt_log")" >"$arm64_reason_file"
+    echo "!!!!! install-deps: the ARM64 tools are not installed; there will be no ARM64 build: $(cat "$arm64_reason_file") !!!!!" >&2
+}
+
 # Everything in one transaction first, so that apt picks one version of each
 # library for both architectures; group by group only where that fails.
 all_groups() {
@@ -114,14 +132,16 @@ all_groups() {
         dpkg --print-foreign-architectures | grep -qx i386 ||
             "${sudo_cmd[@]}" dpkg --add-architecture i386
     fi
-    if install_packages "run, test and x86" "${run_group[@]}" "${test_group[@]}" "${x86_group[@]}"; then
-        rm -f "$x86_reason_file"
+    if install_packages "run, test, x86 and arm64" "${run_group[@]}" "${test_group[@]}" \
+        "${x86_group[@]}" "${arm64_group[@]}"; then
+        rm -f "$x86_reason_file" "$arm64_reason_file"
         return 0
     fi
     echo "install-deps: installing group by group" >&2
     required_group run "${run_group[@]}"
     required_group test "${test_group[@]}"
     x86_group
+    arm64_group
 }
 
 case "${1:-all}" in

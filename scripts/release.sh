@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Makes the release bundles from the committed sources (HEAD), one for 64-bit
-# Windows (win64) and one for 32-bit Windows (win32), each in a fresh build
-# directory and a fresh Wine prefix: Moxvane.exe with the release flags,
-# checked by the image and resource tests, optionally Authenticode-signed,
-# zipped with LICENSE and README.txt; and one SHA256SUMS for both zips and
-# both exes (as win64/Moxvane.exe and win32/Moxvane.exe). Two runs on one
-# commit give byte-identical files: every time stamp in them is the commit's.
+# Windows (win64), one for 32-bit Windows (win32) and one for ARM64 Windows
+# (arm64), each in a fresh build directory and a fresh Wine prefix:
+# Moxvane.exe with the release flags, checked by the image and resource
+# tests, optionally Authenticode-signed, zipped with LICENSE and README.txt;
+# and one SHA256SUMS for the zips and the exes (as win64/Moxvane.exe,
+# win32/Moxvane.exe and arm64/Moxvane.exe). Two runs on one commit give
+# byte-identical files: every time stamp in them is the commit's. Where the
+# machine has no ARM64 tools, the arm64 bundle is left out, loudly.
 #
 # Usage: scripts/release.sh [OUTDIR]              (default dist/)
 #   SIGN_PKCS12=FILE [SIGN_PASSWORD_FILE=FILE]     sign the program with this
@@ -42,24 +44,36 @@ check_signing_input() {
 }
 
 # The bundles: name, toolchain, the words for its README.
-readonly BUNDLES=(win64 win32)
-declare -A TOOLCHAIN=([win64]=mingw-w64-x86_64 [win32]=mingw-w64-i686)
-declare -A BITS=([win64]=64-bit [win32]=32-bit)
+bundles=(win64 win32 arm64)
+declare -A TOOLCHAIN=([win64]=mingw-w64-x86_64 [win32]=mingw-w64-i686 [arm64]=mingw-w64-aarch64-clang)
+declare -A BITS=([win64]=64-bit [win32]=32-bit [arm64]=ARM64)
 declare -A RUNS_ON=(
     [win64]="64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 11 on ARM."
-    [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM.")
+    [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM."
+    [arm64]="Windows 10 and 11 on ARM.")
+
+# The ARM64 programs run under the Wine of the arm64 Debian, where there is one.
+arm64_wine=
+if [ -f build/arm64-wine/ready ]; then arm64_wine=$PWD/scripts/arm64-wine.sh; fi
+wine_of() { if [ "$1" = arm64 ]; then echo "$arm64_wine"; fi; }
+runs_here() {
+    case $1 in
+        win32) wine_runs_x86 ;;
+        arm64) [ -n "$arm64_wine" ] ;;
+    esac
+}
 
 # A Wine session for the build directory; the work directory goes at the end.
 session() {
-    wine_session_start "$1"
-    trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+    MOXVANE_ARM64_WINE=$(wine_of "$1") wine_session_start "$2"
+    trap 'wine_session_end; rm -rf "$work"' EXIT
 }
 
 build() {
     local bundle=$1 dir=$work/build-$1
-    session "$dir"
+    ! runs_here "$bundle" || session "$bundle" "$dir"
     cmake -S "$work/source" -B "$dir" --toolchain "$work/source/cmake/${TOOLCHAIN[$bundle]}.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DMOXVANE_ARM64_RUNTIME="$PWD/build/arm64-runtime" >/dev/null
     cmake --build "$dir" --target Moxvane ResourceTests ProgramImageTests -j "$(nproc)" >/dev/null
     version=$(cat "$dir/version.txt")
 }
@@ -83,8 +97,8 @@ sign() {
 
 run_tests() {
     local dir=$work/build-$1
-    if [ "$1" = win32 ] && ! wine_runs_x86; then
-        echo "!!!!! win32: image and resource tests NOT RUN: this machine cannot start 32-bit programs !!!!!"
+    if ! runs_here "$1"; then
+        echo "!!!!! $1: image and resource tests NOT RUN: this machine cannot start its programs !!!!!"
         return
     fi
     ctest --test-dir "$dir" -R '^(ResourceTests|ProgramImageTests)$' \
@@ -110,21 +124,31 @@ bundle() {
     (cd "$stage" && TZ=UTC zip -q -X -D "$work/out/$name" Moxvane.exe LICENSE README.txt)
 }
 
-# One list for both bundles: the zips, then each exe under its bundle's name.
+# One list for all bundles: the zips, then each exe under its bundle's name.
 checksums() {
-    (cd "$work/out" && sha256sum Moxvane-*-win64.zip Moxvane-*-win32.zip &&
-        cd "$work/stage" && sha256sum win64/Moxvane.exe win32/Moxvane.exe) >"$work/out/SHA256SUMS"
+    local zips=("${bundles[@]/#/Moxvane-$version-}") exes=("${bundles[@]/%//Moxvane.exe}")
+    (cd "$work/out" && sha256sum "${zips[@]/%/.zip}" &&
+        cd "$work/stage" && sha256sum "${exes[@]}") >"$work/out/SHA256SUMS"
+}
+
+# The ARM64 compiler and run-time, where this machine can have them.
+check_arm64_tools() {
+    if [ -f build/arm64-not-installed.txt ] || ! scripts/arm64-runtime.sh; then
+        echo "!!!!! arm64: NO ARM64 BUNDLE: this machine has no ARM64 compiler or run-time !!!!!" >&2
+        bundles=(win64 win32)
+    fi
 }
 
 [ -z "$signing_file" ] || check_signing_input
 scripts/install-deps.sh
+check_arm64_tools
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH
 work=$(mktemp -d /tmp/moxvane-release.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/source" "$work/out"
 git archive HEAD | tar -x -C "$work/source"
-for name in "${BUNDLES[@]}"; do
+for name in "${bundles[@]}"; do
     build "$name"
     [ -z "$signing_file" ] || sign "$name"
     run_tests "$name"

@@ -1,10 +1,15 @@
 # Sourced by everything that runs Wine: no debug output, no offer to install
 # Mono or Gecko, no menu entries on the host's desktop; and the one way to
 # start a Windows program, with the Wine loader of its own bitness.
+#
+# Where MOXVANE_ARM64_WINE names scripts/arm64-wine.sh, Wine and its tools are
+# those of the arm64 Debian that runs ARM64 programs on this machine:
+# wineboot, wineserver and windows_run below run there.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# The machine field of a PE file's header: 8664 for x64, 014c for x86.
+# The machine field of a PE file's header: 8664 for x64, 014c for x86, aa64
+# for ARM64.
 pe_machine() {
     pe_header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
     od -An -tx2 -j$((pe_header + 4)) -N2 "$1" | tr -d ' '
@@ -22,11 +27,22 @@ wine_loader() {
     fi
 }
 
+# Runs a command here, or in the arm64 Debian.
+in_wine_system() {
+    if [ -n "${MOXVANE_ARM64_WINE:-}" ]; then
+        "$MOXVANE_ARM64_WINE" run "$@"
+    else
+        "$@"
+    fi
+}
+wineboot() { in_wine_system wineboot "$@"; }
+wineserver() { in_wine_system wineserver "$@"; }
+
 # Runs a Windows program or one of Wine's tools. The programs it starts get
 # the loader of their own bitness too (Wine derives theirs from WINELOADER).
 windows_run() {
     windows_loader=$(wine_loader "$1")
-    WINELOADER=$windows_loader "$windows_loader" "$@"
+    in_wine_system env WINELOADER="$windows_loader" "$windows_loader" "$@"
 }
 
 # True where Wine can start 32-bit programs: its 32-bit half is installed and

@@ -90,7 +90,11 @@ class ProgramImageTest : public testing::Test {
 };
 
 #ifdef _WIN64
+#ifdef __aarch64__
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_ARM64;
+#else
 constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+#endif
 // Address-space randomisation with 64-bit entropy.
 constexpr WORD kArchitectureCharacteristics = IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA;
 #else

@@ -3,8 +3,8 @@
 # real key presses and mouse clicks through the X server, the message boxes
 # read by a probe program, the registry read back by Wine's own reg tool.
 # It has an X server of its own, so no other test's window can take a click.
-# The program may be the x64 or the x86 build; the value is always read back
-# from the 64-bit view of the registry, which is the one the player reads.
+# The program may be the x64, x86 or ARM64 build; the value is always read
+# back from the 64-bit view of the registry, which is the one the player reads.
 # Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE PLANTED_DLL WORK_DIR
 set -euo pipefail
 program=$1 probe=$2 planted=$3 work=$4
@@ -269,7 +269,7 @@ planted_dll_session() {
 }
 
 prepare_prefix
-echo "program: $(pe_machine "$program" | sed 's/8664/x64/; s/014c/x86/')"
+echo "program: $(pe_machine "$program" | sed 's/8664/x64/; s/014c/x86/; s/aa64/ARM64/')"
 planted_dll_session
 start_program
 keyboard_session

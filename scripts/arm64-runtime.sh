@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Builds the C and C++ run-time that the ARM64 build links, into the build
+# tree, once: Debian ships none for ARM64 Windows. From Debian's source
+# packages of the installed compilers' versions: mingw-w64's headers, C
+# run-time and import libraries, then from LLVM's compiler-rt builtins,
+# libunwind, libc++abi and libc++. The program uses the headers, the import
+# libraries and the builtins; the tests the rest too. A few minutes.
+#   arm64-runtime.sh              where it is not built yet
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+home=$repo/build/arm64-runtime
+sysroot=$home/sysroot
+resource=$home/resource
+target=aarch64-w64-mingw32
+jobs=$(($(nproc) + 1))
+
+fail() { echo "arm64-runtime: $*" >&2; exit 1; }
+
+version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || fail "$1 is not installed"; }
+mingw_version=$(version_of mingw-w64-common)
+llvm_version=$(version_of clang-19)
+wanted="mingw-w64 $mingw_version, llvm-toolchain-19 $llvm_version"
+[ "$(cat "$home/ready" 2>/dev/null)" = "$wanted" ] && exit 0
+
+# Debian's source index, in a private apt state, as this machine has none.
+download_sources() {
+    local apt=$home/apt
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$home/sources"
+    sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | sort -u |
+        while read -r uri; do
+            sed -n 's/^Suites: *//p' /etc/apt/sources.list.d/debian.sources | tr ' ' '\n' |
+                sed "s|^|deb-src $uri |; s|$| main|"
+        done >"$apt/sources.list"
+    [ -s "$apt/sources.list" ] || fail "no Debian mirror found in /etc/apt/sources.list.d/debian.sources"
+    local options=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+                   -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
+    apt-get "${options[@]}" update -q || true  # a missing index may not be needed
+    (cd "$home/sources" && apt-get "${options[@]}" source --download-only -q \
+        "mingw-w64=$mingw_version" "llvm-toolchain-19=$llvm_version") ||
+        fail "could not download the source packages ($wanted)"
+}
+
+unpack_sources() {
+    local source=$home/source
+    rm -rf "$source"
+    mkdir -p "$source/mingw-w64" "$source/llvm"
+    tar -C "$source/mingw-w64" --strip-components=1 -xjf "$home"/sources/mingw-w64_*.orig.tar.bz2
+    local llvm_tar=("$home"/sources/llvm-toolchain-19_*.orig.tar.xz)
+    local top
+    top=$(tar -tJf "$llvm_tar" | head -n 1 | cut -d/ -f1)
+    tar -C "$source/llvm" --strip-components=1 -xJf "$llvm_tar" \
+        "$top/cmake" "$top/compiler-rt" "$top/libcxx" "$top/libcxxabi" "$top/libunwind" \
+        "$top/runtimes" "$top/llvm/cmake" "$top/llvm/utils" "$top/third-party"
+}
+
+cmake_toolchain() {
+    cat >"$home/toolchain.cmake" <<TOOLCHAIN
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ARM64)
+foreach(language C CXX ASM)
+    set(CMAKE_\${language}_COMPILER_TARGET $target)
+    set(CMAKE_\${language}_COMPILER_WORKS ON)
+endforeach()
+set(CMAKE_C_COMPILER clang-19)
+set(CMAKE_CXX_COMPILER clang++-19)
+set(CMAKE_ASM_COMPILER clang-19)
+set(CMAKE_AR /usr/bin/llvm-ar-19)
+set(CMAKE_RANLIB /usr/bin/llvm-ranlib-19)
+set(CMAKE_SYSROOT $sysroot)
+set(CMAKE_C_FLAGS_INIT "-resource-dir=$resource -rtlib=compiler-rt -femulated-tls")
+set(CMAKE_CXX_FLAGS_INIT "-resource-dir=$resource -rtlib=compiler-rt -femulated-tls")
+TOOLCHAIN
+}
+
+build_mingw() {
+    local source=$home/source/mingw-w64 build=$home/build
+    mkdir -p "$build/headers" "$build/crt"
+    (cd "$build/headers" && "$source/mingw-w64-headers/configure" --host=$target --prefix="$sysroot" &&
+        make install)
+    (cd "$build/crt" && "$source/mingw-w64-crt/configure" --host=$target --prefix="$sysroot" \
+        --disable-lib32 --disable-lib64 --enable-libarm64 \
+        CC="clang-19 --target=$target --sysroot=$sysroot" AR=llvm-ar-19 RANLIB=llvm-ranlib-19 \
+        DLLTOOL=llvm-dlltool-19 && make -j"$jobs" && make install)
+}
+
+# The compiler's own headers stay Debian's; the builtins join them in a
+# resource folder of ours.
+build_builtins() {
+    local build=$home/build/builtins
+    mkdir -p "$resource/lib/windows"
+    ln -sfn "$(clang-19 -print-resource-dir)/include" "$resource/include"
+    cmake -S "$home/source/llvm/compiler-rt/lib/builtins" -B "$build" \
+        -DCMAKE_TOOLCHAIN_FILE="$home/toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCOMPILER_RT_DEFAULT_TARGET_ONLY=ON -DLLVM_CMAKE_DIR="$home/source/llvm/llvm/cmake"
+    cmake --build "$build" -j "$jobs"
+    cp "$build"/lib/windows/libclang_rt.builtins-aarch64.a "$resource/lib/windows/"
+}
+
+build_cxx_runtime() {
+    local build=$home/build/runtimes
+    cmake -S "$home/source/llvm/runtimes" -B "$build" \
+        -DCMAKE_TOOLCHAIN_FILE="$home/toolchain.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_INSTALL_PREFIX="$sysroot" -DLLVM_ENABLE_RUNTIMES="libunwind;libcxxabi;libcxx" \
+        -DLIBUNWIND_ENABLE_SHARED=OFF -DLIBCXXABI_ENABLE_SHARED=OFF -DLIBCXX_ENABLE_SHARED=OFF \
+        -DLIBCXXABI_USE_LLVM_UNWINDER=ON -DLIBCXXABI_ENABLE_STATIC_UNWINDER=ON \
+        -DLIBCXX_ENABLE_STATIC_ABI_LIBRARY=ON -DLIBCXX_CXX_ABI=libcxxabi \
+        -DLIBUNWIND_USE_COMPILER_RT=ON -DLIBCXXABI_USE_COMPILER_RT=ON -DLIBCXX_USE_COMPILER_RT=ON \
+        -DLIBCXX_INCLUDE_BENCHMARKS=OFF -DLIBCXX_INCLUDE_TESTS=OFF -DLIBCXXABI_INCLUDE_TESTS=OFF \
+        -DLIBUNWIND_INCLUDE_TESTS=OFF -DLLVM_INCLUDE_TESTS=OFF
+    cmake --build "$build" -j "$jobs"
+    cmake --install "$build"
+}
+
+log=$home/build.log
+mkdir -p "$home"
+echo "arm64-runtime: building the ARM64 run-time from $wanted (a few minutes; log: $log)" >&2
+rm -rf "$sysroot" "$resource" "$home/build" "$home/ready"
+{
+    download_sources && unpack_sources && cmake_toolchain && build_mingw && build_builtins &&
+        build_cxx_runtime && rm -rf "$home/source" "$home/build"
+} >"$log" 2>&1 || fail "could not build it: $(grep -m 1 -i 'error\|^E:' "$log" || tail -n 1 "$log")"
+echo "$wanted" >"$home/ready"
