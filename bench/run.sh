@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Measures Moxvane.exe against two bare window programs built with the same
 # toolchain and flags, one started by the C run-time library and one, as
-# Moxvane is, without any, for each build (x64 GCC, x64 clang, x86 GCC): the
-# size of each executable, then, launching Moxvane and one anchor alternately
-# (A B B A ...) under Wine on a private Xvfb, the median time from process
-# creation to a visible window and the peak private memory of each. The x86
-# programs are launched by an x86 timer under Wine's WoW64.
+# Moxvane is, without any, for each build (x64 GCC, x64 clang, x86 GCC, ARM64
+# clang): the size of each executable, then, launching Moxvane and one anchor
+# alternately (A B B A ...) under Wine on a private Xvfb, the median time from
+# process creation to a visible window and the peak private memory of each.
+# The x86 programs are launched by an x86 timer under Wine's WoW64, the ARM64
+# ones by an ARM64 timer under the Wine of the arm64 Debian, all of it
+# emulated by qemu-user: its times compare the ARM64 programs with each other
+# only, and say nothing of a real ARM64 machine.
 # Usage: bench/run.sh [PAIRS]   (default 50)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +28,7 @@ measure() {
     cp "$build_dir/ui/Moxvane.exe" "$build_dir/bench/BareWindow.exe" \
         "$build_dir/bench/BareWindowNoRuntime.exe" "$build_dir/bench/LaunchTimer.exe" "$work"
     "$repo/tests/ui/xvfb.sh" "$work" start
-    trap '"$repo/tests/ui/xvfb.sh" "$work" stop; wineserver -k 2>/dev/null || true' EXIT
+    trap '"$repo/tests/ui/xvfb.sh" "$work" stop; wine_session_end' EXIT
     echo "== $preset: Moxvane.exe $(stat -c %s "$work/Moxvane.exe") bytes;" \
         "BareWindow.exe $(stat -c %s "$work/BareWindow.exe") bytes;" \
         "BareWindowNoRuntime.exe $(stat -c %s "$work/BareWindowNoRuntime.exe") bytes"
@@ -46,4 +49,10 @@ if wine_runs_x86; then
     measure mingw-x86
 else
     echo "!!!!! x86 NOT MEASURED: this machine cannot start 32-bit programs !!!!!"
+fi
+if [ ! -f build/arm64-not-installed.txt ] && scripts/arm64-runtime.sh && scripts/arm64-wine.sh make; then
+    echo "(ARM64 under qemu-user's emulation: its times compare its programs with each other only)"
+    MOXVANE_ARM64_WINE=$repo/scripts/arm64-wine.sh measure mingw-arm64
+else
+    echo "!!!!! ARM64 NOT MEASURED: this machine has no ARM64 compiler, run-time or arm64 Wine !!!!!"
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release bundles from outside, as a maintainer and a user would.
-# Run after scripts/test.sh, which builds build/mingw and build/mingw-x86.
+# Run after scripts/test.sh, which builds build/mingw, build/mingw-x86 and
+# build/mingw-arm64.
 # - Two runs of scripts/release.sh on this commit give byte-identical files,
 #   and (in a clean work tree) the same Moxvane.exe as the tested builds.
 # - Signed with a certificate made here: each signature verifies, a single
@@ -25,13 +26,24 @@ check() {
 same_files() { cmp -s "$1" "$2" && echo same || echo different; }
 exit_status() { "$@" >/dev/null 2>&1 && echo 0 || echo failed; }
 
-# The bundles, each with the build of the test suite that made the same program.
-readonly BUNDLES=(win64 win32)
-declare -A TESTED_BUILD=([win64]=build/mingw [win32]=build/mingw-x86)
+# The bundles, each with the build of the test suite that made the same
+# program. The arm64 one is made where the machine has the ARM64 tools.
+bundles=(win64 win32)
+[ -f build/arm64-runtime/ready ] && bundles+=(arm64)
+declare -A TESTED_BUILD=([win64]=build/mingw [win32]=build/mingw-x86 [arm64]=build/mingw-arm64)
+
+# Where each bundle's programs can run here: with which Wine, or not at all.
+runs_here() {
+    case $1 in
+        win32) wine_runs_x86 ;;
+        arm64) [ -f build/arm64-wine/ready ] ;;
+    esac
+}
+wine_of() { if [ "$1" = arm64 ]; then echo "$repo/scripts/arm64-wine.sh"; fi; }
 
 unpack() {
     local bundle
-    for bundle in "${BUNDLES[@]}"; do
+    for bundle in "${bundles[@]}"; do
         unzip -q -o "$1"/Moxvane-*-$bundle.zip -d "$1/$bundle"
     done
 }
@@ -45,9 +57,9 @@ reproducible() {
         check "two releases give the same $file" same "$(same_files "$work/first/$file" "$work/second/$file")"
     done
     unpack "$work/first"
-    check "SHA256SUMS matches both zips and both exes" 0 \
+    check "SHA256SUMS matches every zip and exe" 0 \
         "$(cd "$work/first" && exit_status sha256sum -c SHA256SUMS)"
-    for bundle in "${BUNDLES[@]}"; do
+    for bundle in "${bundles[@]}"; do
         if [ -z "$(git status --porcelain)" ]; then
             check "the released $bundle exe is the tested one" same \
                 "$(same_files "$work/first/$bundle/Moxvane.exe" "${TESTED_BUILD[$bundle]}/ui/Moxvane.exe")"
@@ -70,16 +82,18 @@ make_certificate() {
 }
 
 shows_window() {
-    local dir=$1
-    wine_session_start "$repo/build/mingw"
+    local dir=$1 tested=${TESTED_BUILD[$2]}
+    local -x MOXVANE_ARM64_WINE
+    MOXVANE_ARM64_WINE=$(wine_of "$2")
+    wine_session_start "$repo/$tested"
     tests/ui/xvfb.sh "$work" start
     local display
     display=:$(cat "$work/xvfb.display")
-    cp build/mingw/tests/ui/WindowProbe.exe "$dir/"
+    cp "$tested/tests/ui/WindowProbe.exe" "$dir/"
     (cd "$dir" && DISPLAY=$display windows_run Moxvane.exe >/dev/null 2>&1 </dev/null) &
     local size
     size=$(cd "$dir" && DISPLAY=$display windows_run WindowProbe.exe form 2>/dev/null </dev/null | tr -d '\r')
-    wineserver -k 2>/dev/null || true
+    wine_session_end
     tests/ui/xvfb.sh "$work" stop
     echo "$size"
 }
@@ -89,7 +103,7 @@ signed() {
         scripts/release.sh "$work/signed" >/dev/null
     unpack "$work/signed"
     local bundle exe byte
-    for bundle in "${BUNDLES[@]}"; do
+    for bundle in "${bundles[@]}"; do
         exe=$work/signed/$bundle/Moxvane.exe
         check "the signed $bundle exe verifies" 0 \
             "$(exit_status osslsigncode verify -in "$exe" -CAfile "$work/cert.pem")"
@@ -101,11 +115,12 @@ signed() {
             dd of="$work/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
         check "one flipped byte fails the $bundle verification" failed \
             "$(exit_status osslsigncode verify -in "$work/tampered.exe" -CAfile "$work/cert.pem")"
-        if [ "$bundle" = win32 ] && ! wine_runs_x86; then
-            echo "skipped: the signed win32 program shows its window (this machine cannot start 32-bit programs)"
+        if ! runs_here "$bundle"; then
+            echo "skipped: the signed $bundle program shows its window (this machine cannot start its programs)"
             continue
         fi
-        check "the signed $bundle program shows its window" 434x252 "$(shows_window "$work/signed/$bundle")"
+        check "the signed $bundle program shows its window" 434x252 \
+            "$(shows_window "$work/signed/$bundle" "$bundle")"
     done
 }
 

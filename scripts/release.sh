@@ -72,8 +72,12 @@ session() {
 build() {
     local bundle=$1 dir=$work/build-$1
     ! runs_here "$bundle" || session "$bundle" "$dir"
+    # The ARM64 run-time and Wine are this work tree's, made once.
+    local options=()
+    [ "$bundle" != arm64 ] || options=(-DMOXVANE_ARM64_RUNTIME="$PWD/build/arm64-runtime"
+                                       -DMOXVANE_ARM64_WINE="$PWD/scripts/arm64-wine.sh")
     cmake -S "$work/source" -B "$dir" --toolchain "$work/source/cmake/${TOOLCHAIN[$bundle]}.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DMOXVANE_ARM64_RUNTIME="$PWD/build/arm64-runtime" >/dev/null
+        -DCMAKE_BUILD_TYPE=MinSizeRel "${options[@]}" >/dev/null
     cmake --build "$dir" --target Moxvane ResourceTests ProgramImageTests -j "$(nproc)" >/dev/null
     version=$(cat "$dir/version.txt")
 }

@@ -32,7 +32,7 @@ in_wine_system() {
     if [ -n "${MOXVANE_ARM64_WINE:-}" ]; then
         "$MOXVANE_ARM64_WINE" run "$@"
     else
-        "$@"
+        command "$@"
     fi
 }
 wineboot() { in_wine_system wineboot "$@"; }
