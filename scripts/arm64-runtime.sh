@@ -13,6 +13,7 @@ sysroot=$home/sysroot
 resource=$home/resource
 target=aarch64-w64-mingw32
 jobs=$(($(nproc) + 1))
+source "$repo/scripts/debian-sources.sh"
 
 fail() { echo "arm64-runtime: $*" >&2; exit 1; }
 
@@ -26,12 +27,8 @@ wanted="mingw-w64 $mingw_version, llvm-toolchain-19 $llvm_version"
 download_sources() {
     local apt=$home/apt
     mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$home/sources"
-    sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | sort -u |
-        while read -r uri; do
-            sed -n 's/^Suites: *//p' /etc/apt/sources.list.d/debian.sources | tr ' ' '\n' |
-                sed "s|^|deb-src $uri |; s|$| main|"
-        done >"$apt/sources.list"
-    [ -s "$apt/sources.list" ] || fail "no Debian mirror found in /etc/apt/sources.list.d/debian.sources"
+    debian_sources | sed 's/^/deb-src /; s/$/ main/' >"$apt/sources.list"
+    [ -s "$apt/sources.list" ] || fail "this machine's apt sources name no Debian mirror"
     local options=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
                    -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
     apt-get "${options[@]}" update -q || true  # a missing index may not be needed
@@ -117,6 +114,6 @@ echo "arm64-runtime: building the ARM64 run-time from $wanted (a few minutes; lo
 rm -rf "$sysroot" "$resource" "$home/build" "$home/ready"
 {
     download_sources && unpack_sources && cmake_toolchain && build_mingw && build_builtins &&
-        build_cxx_runtime && rm -rf "$home/source" "$home/build"
+        build_cxx_runtime && rm -rf "$home/source" "$home/build" "$home/sources" "$home/apt"
 } >"$log" 2>&1 || fail "could not build it: $(grep -m 1 -i 'error\|^E:' "$log" || tail -n 1 "$log")"
 echo "$wanted" >"$home/ready"

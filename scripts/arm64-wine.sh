@@ -15,9 +15,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 home=$repo/build/arm64-wine
 root=$home/root
-suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-mirror=$(sed -n 's/^URIs: *\(.*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
-mirror=${mirror:-http://deb.debian.org/debian}
+source "$repo/scripts/debian-sources.sh"
 packages=(wine wine64 fonts-wine)
 
 fail() { echo "arm64-wine: $*" >&2; exit 1; }
@@ -44,7 +42,7 @@ install_wine() {
     # An index that cannot be fetched is passed over: the install decides.
     in_root apt-get update -q || true
     in_root apt-get install -y -q --no-install-recommends "${packages[@]}" ||
-        in_root apt-get install -y -q --no-install-recommends -t "$suite" "${packages[@]}"
+        in_root apt-get install -y -q --no-install-recommends -t "$debian_suite" "${packages[@]}"
     in_root apt-get clean
 }
 
@@ -55,12 +53,11 @@ make_root() {
     remove_root
     mkdir -p "$home"
     local log=$home/make.log
-    echo "arm64-wine: making an arm64 $suite with Wine in $root (a few minutes; log: $log)" >&2
+    echo "arm64-wine: making an arm64 $debian_suite with Wine in $root (a few minutes; log: $log)" >&2
     {
-        debootstrap --arch=arm64 --foreign --variant=minbase "$suite" "$root" "$mirror" &&
+        debootstrap --arch=arm64 --foreign --variant=minbase "$debian_suite" "$root" "$(debian_mirror)" &&
             chroot "$root" /debootstrap/debootstrap --second-stage &&
-            cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/" &&
-            rm -f "$root/etc/apt/sources.list" &&
+            debian_sources | sed 's/^/deb /; s/$/ main/' >"$root/etc/apt/sources.list" &&
             install_wine
     } >"$log" 2>&1 || fail "could not make it: $(grep -m 1 '^E:\|^W: Failure' "$log" || tail -n 1 "$log")"
     touch "$home/ready"

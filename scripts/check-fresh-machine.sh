@@ -15,9 +15,9 @@ commit=$(git rev-parse "${1:-HEAD}")
 work=$PWD/build/fresh-machine
 base=$work/base.tar
 root=$work/root
-suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-mirror=$(sed -n 's/^URIs: *\(.*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
-mirror=${mirror:-http://deb.debian.org/debian}
+source scripts/debian-sources.sh
+suite=$debian_suite
+mirror=$(debian_mirror)
 log=$work/log
 
 step() { echo "== $(date +%T) $*"; }

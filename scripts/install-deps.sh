@@ -26,10 +26,8 @@ test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-forma
             zip unzip openssl osslsigncode)
 x86_compiler=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
 x86_group=("${x86_compiler[@]}" wine32:i386)
-x86_reason_file=build/x86-not-installed.txt
 # The run-time sources come as tarballs in bzip2 and xz.
 arm64_group=(clang-19 lld-19 llvm-19 qemu-user-static binfmt-support debootstrap bzip2 xz-utils)
-arm64_reason_file=build/arm64-not-installed.txt
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -99,30 +97,33 @@ required_group() {
     }
 }
 
+# A group the suites can do without: where apt cannot install it, the reason
+# goes to build/NAME-not-installed.txt, and the caller says what is lost.
+optional_group() {
+    local name=$1 reason_file=build/$1-not-installed.txt
+    shift
+    if install_packages "$name" "$@"; then
+        rm -f "$reason_file"
+        return 0
+    fi
+    mkdir -p build
+    echo "apt refused $(missing_of "$@" | paste -sd ' ' -):" \
+        "$({ grep -m 3 ' : Depends:' "$apt_log" || grep -m 1 '^E:' "$apt_log"; } |
+            tr -s ' ' | paste -sd ';' -)" >"$reason_file"
+    return 1
+}
+
 # Wine's 32-bit half: where apt cannot give it, the x86 programs can still be
 # built, and scripts/test.sh says loudly that they were not run.
 x86_group() {
-    if install_packages x86 "${x86_group[@]}"; then
-        rm -f "$x86_reason_file"
-        return 0
-    fi
-    mkdir -p "$(dirname "$x86_reason_file")"
-    echo "apt refused $(missing_of "${x86_group[@]}" | paste -sd ' ' -):" \
-        "$({ grep -m 3 ':i386 : Depends:' "$apt_log" || grep -m 1 '^E:' "$apt_log"; } |
-            tr -s ' ' | paste -sd ';' -)" >"$x86_reason_file"
+    optional_group x86 "${x86_group[@]}" && return 0
     required_group x86-compiler "${x86_compiler[@]}"
-    echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat "$x86_reason_file") !!!!!" >&2
+    echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat build/x86-not-installed.txt) !!!!!" >&2
 }
 
 arm64_group() {
-    if install_packages arm64 "${arm64_group[@]}"; then
-        rm -f "$arm64_reason_file"
-        return 0
-    fi
-    mkdir -p "$(dirname "$arm64_reason_file")"
-    echo "apt refused $(missing_of "${arm64_group[@]}" | paste -sd ' ' -):" \
-        "$(grep -m 1 '^E:' "$apt_log")" >"$arm64_reason_file"
-    echo "!!!!! install-deps: the ARM64 tools are not installed; there will be no ARM64 build: $(cat "$arm64_reason_file") !!!!!" >&2
+    optional_group arm64 "${arm64_group[@]}" ||
+        echo "!!!!! install-deps: the ARM64 tools are not installed; there will be no ARM64 build: $(cat build/arm64-not-installed.txt) !!!!!" >&2
 }
 
 # Everything in one transaction first, so that apt picks one version of each
@@ -134,7 +135,7 @@ all_groups() {
     fi
     if install_packages "run, test, x86 and arm64" "${run_group[@]}" "${test_group[@]}" \
         "${x86_group[@]}" "${arm64_group[@]}"; then
-        rm -f "$x86_reason_file" "$arm64_reason_file"
+        rm -f build/x86-not-installed.txt build/arm64-not-installed.txt
         return 0
     fi
     echo "install-deps: installing group by group" >&2
