@@ -1,6 +1,7 @@
 # What every cross-build for Windows shares: the target, named by the
-# toolchain file that includes this one (MINGW_ARCH: x86_64, i686 or aarch64), where
-# its headers and libraries are, and Wine to run the Windows programs it makes.
+# toolchain file that includes this one (MINGW_ARCH: x86_64, i686 or
+# aarch64), where its headers and libraries are, and Wine to run the Windows
+# programs it makes.
 set(CMAKE_SYSTEM_NAME Windows)
 if(MINGW_ARCH STREQUAL "i686")
     set(CMAKE_SYSTEM_PROCESSOR x86)

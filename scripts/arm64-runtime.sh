@@ -65,7 +65,7 @@ set(CMAKE_AR /usr/bin/llvm-ar-19)
 set(CMAKE_RANLIB /usr/bin/llvm-ranlib-19)
 set(CMAKE_SYSROOT $sysroot)
 set(CMAKE_C_FLAGS_INIT "-resource-dir=$resource -rtlib=compiler-rt -femulated-tls")
-set(CMAKE_CXX_FLAGS_INIT "-resource-dir=$resource -rtlib=compiler-rt -femulated-tls")
+set(CMAKE_CXX_FLAGS_INIT "\${CMAKE_C_FLAGS_INIT}")
 TOOLCHAIN
 }
 
