@@ -70,9 +70,16 @@ remove_root() {
     rm -f "$home/ready"
 }
 
+# A private mount namespace needs a root that is a mount point: in a plain
+# chroot it is not, and the mounts could not be kept from the host.
+check_namespace() {
+    mountpoint -q / || fail "/ is not a mount point here (a chroot?): no private mount namespace"
+}
+
 run() {
     [ -f "$home/ready" ] || fail "not made yet: run arm64-wine.sh make"
     enable_qemu
+    check_namespace
     exec unshare --mount --propagation private "$0" enter "$PWD" "$@"
 }
 
@@ -90,7 +97,7 @@ enter() {
 }
 
 case "${1:-}" in
-    make) make_root ;;
+    make) make_root && check_namespace ;;
     run) shift; run "$@" ;;
     enter) shift; enter "$@" ;;
     remove) remove_root ;;

@@ -42,7 +42,10 @@ remove_root() {
 in_root() { chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
     DISPLAY="${DISPLAY:-}" bash -c "$1"; }
 
+# The root a mount point of its own, as on a real machine (a private mount
+# namespace, which the ARM64 tests make, needs one).
 mount_all() {
+    mount --bind "$root" "$root"
     mount -t proc proc "$root/proc"
     mount -t sysfs sys "$root/sys"
     mount --bind /dev "$root/dev"
