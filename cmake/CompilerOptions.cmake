@@ -33,8 +33,10 @@ function(moxvane_apply_product_options target)
 endfunction()
 
 # A Windows program built as the shipped one is: address-space layout
-# randomisation (with 64-bit entropy on x64), no-execute data, no link
-# timestamp, and nothing unused linked in. On x86 the image also declares that
+# randomisation (with 64-bit entropy on x64), no-execute data, aware of
+# Remote Desktop sessions (so Windows runs it without its compatibility
+# layer there; lld sets this by itself, GNU ld does not), no link timestamp,
+# and nothing unused linked in. On x86 the image also declares that
 # none of its code registers a structured exception handler (the image test
 # finds no store to the handler chain), which satisfies the SafeSEH rule
 # without a handler table.
@@ -46,7 +48,7 @@ function(moxvane_apply_image_options target)
     endif()
     target_link_options(${target} PRIVATE
         -s -Wl,--gc-sections
-        -Wl,--dynamicbase ${address_space} -Wl,--nxcompat -Wl,--no-insert-timestamp
+        -Wl,--dynamicbase ${address_space} -Wl,--nxcompat -Wl,--tsaware -Wl,--no-insert-timestamp
         # The oldest Windows it runs on: 7 SP1 (6.1).
         -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,1
         -Wl,--major-os-version,6 -Wl,--minor-os-version,1)

@@ -22,4 +22,27 @@ Function LookUpSystemFunction(HMODULE dll, const char* name) noexcept {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
 }
 
+// Sets `function` to the named export, as LookUpSystemFunction finds it.
+template <typename Function>
+void Bind(HMODULE dll, const char* name, Function& function) noexcept {
+    function = LookUpSystemFunction<Function>(dll, name);
+}
+
+template <typename Functions, void (*BindAll)(Functions&) noexcept>
+BOOL CALLBACK RunBindAll(INIT_ONCE*, void* functions, void**) noexcept {
+    BindAll(*static_cast<Functions*>(functions));
+    return TRUE;
+}
+
+// A struct of function pointers that BindAll fills, once per process,
+// whichever thread asks first: a DLL it loads stays loaded, with one
+// reference, and no caller looks a function up again.
+template <typename Functions, void (*BindAll)(Functions&) noexcept>
+const Functions& BoundOnce() noexcept {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    static Functions functions{};
+    InitOnceExecuteOnce(&once, RunBindAll<Functions, BindAll>, &functions, nullptr);
+    return functions;
+}
+
 }  // namespace platform

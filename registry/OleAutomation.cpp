@@ -13,28 +13,18 @@ struct Functions {
     decltype(&::VariantChangeTypeEx) changeType;
 };
 
-template <typename Function>
-void Bind(HMODULE dll, const char* name, Function& function) {
-    function = platform::LookUpSystemFunction<Function>(dll, name);
-}
-
-BOOL CALLBACK BindAll(INIT_ONCE*, void* parameter, void**) {
-    auto& functions = *static_cast<Functions*>(parameter);
+void BindAll(Functions& functions) noexcept {
+    using platform::Bind;
     const HMODULE dll = platform::LoadSystemLibrary(L"oleaut32.dll");  // null: all stay null
     Bind(dll, "SysAllocString", functions.allocString);
     Bind(dll, "SysStringLen", functions.stringLength);
     Bind(dll, "VariantCopy", functions.copy);
     Bind(dll, "VariantClear", functions.clear);
     Bind(dll, "VariantChangeTypeEx", functions.changeType);
-    return TRUE;
 }
 
-// Bound once per process, whichever thread asks first; the DLL stays loaded.
 const Functions& Bound() {
-    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-    static Functions functions{};
-    InitOnceExecuteOnce(&once, BindAll, &functions, nullptr);
-    return functions;
+    return platform::BoundOnce<Functions, BindAll>();
 }
 
 }  // namespace

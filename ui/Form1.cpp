@@ -51,43 +51,59 @@ DWORD StyleOf(ControlKind kind) {
 }
 
 // Made in the order of FORM1_CONTROLS; LayOut places and sizes them.
-void CreateControl(HWND form, const ControlLayout& layout, HICON icon) {
+bool CreateControl(HWND form, const ControlLayout& layout, HICON icon) {
     const HWND control = CreateWindowExW(
         0, ClassOf(layout.kind), layout.text, WS_CHILD | WS_VISIBLE | StyleOf(layout.kind), 0, 0, 0,
         0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), nullptr, nullptr);
     if (layout.kind == ControlKind::Picture) {
         SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     }
+    return control != nullptr;
+}
+
+// The fonts for the window's current DPI, given to every control that shows
+// text; those of an earlier DPI are freed once no control uses them. Where
+// either cannot be made, the controls keep the fonts they have.
+bool ChangeFonts(HWND form, Form1State& state) {
+    const HFONT regular = CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, state.dpi);
+    const HFONT bold = CreateTahoma(FONT_BOLD_CENTIPOINTS, true, state.dpi);
+    if (regular == nullptr || bold == nullptr) {
+        DeleteObject(regular);
+        DeleteObject(bold);
+        return false;
+    }
+    for (const ControlLayout& layout : FORM1_CONTROLS) {
+        if (layout.kind != ControlKind::Picture) {
+            SendMessageW(GetDlgItem(form, layout.id), WM_SETFONT,
+                         reinterpret_cast<WPARAM>(layout.bold ? bold : regular), TRUE);
+        }
+    }
+    DeleteObject(state.regularFont);
+    DeleteObject(state.boldFont);
+    state.regularFont = regular;
+    state.boldFont = bold;
+    return true;
 }
 
 // The one layout of the window's contents, at its current DPI: every control's
-// rectangle and font. The fonts of an earlier DPI are freed once no control
-// uses them.
-void LayOut(HWND form, Form1State& state) {
-    const HFONT oldRegular = state.regularFont;
-    const HFONT oldBold = state.boldFont;
-    state.regularFont = CreateTahoma(FONT_REGULAR_CENTIPOINTS, false, state.dpi);
-    state.boldFont = CreateTahoma(FONT_BOLD_CENTIPOINTS, true, state.dpi);
+// rectangle and font. False where the fonts cannot be made.
+bool LayOut(HWND form, Form1State& state) {
     for (const ControlLayout& layout : FORM1_CONTROLS) {
-        const HWND control = GetDlgItem(form, layout.id);
-        SetWindowPos(control, nullptr, ScaleTwips(layout.left, state.dpi),
+        SetWindowPos(GetDlgItem(form, layout.id), nullptr, ScaleTwips(layout.left, state.dpi),
                      ScaleTwips(layout.top, state.dpi), ScaleTwips(layout.width, state.dpi),
                      ScaleTwips(layout.height, state.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        if (layout.kind != ControlKind::Picture) {
-            const HFONT font = layout.bold ? state.boldFont : state.regularFont;
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        }
     }
-    DeleteObject(oldRegular);
-    DeleteObject(oldBold);
+    return ChangeFonts(form, state);
 }
 
-// Chooses the colours for the system's current settings.
-void ChooseColours(Form1State& state) {
+// Chooses the colours for the system's current settings; false where the
+// background brush cannot be made.
+bool ChooseColours(Form1State& state) {
     state.colours = CurrentForm1Colours();
     const HBRUSH oldBackground = state.background;
     state.background = CreateSolidBrush(state.colours.background);
     DeleteObject(oldBackground);
+    return state.background != nullptr;
 }
 
 // Screen readers walk the controls in z-order, which creation made the
@@ -99,17 +115,24 @@ void StackInReadingOrder(HWND form) {
     }
 }
 
+// Every control and the background brush, or -1 and no window at all: the
+// system then destroys the window with the controls made so far, and the
+// state goes back to NewForm1, which frees it.
 LRESULT OnCreate(HWND form, const CREATESTRUCTW& create) {
     auto* const state = static_cast<Form1State*>(create.lpCreateParams);
-    SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     for (const ControlLayout& layout : FORM1_CONTROLS) {
-        CreateControl(form, layout, state->icon);
+        if (!CreateControl(form, layout, state->icon)) {
+            return -1;
+        }
     }
+    if (!ChooseColours(*state)) {
+        return -1;
+    }
+    SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     StackInReadingOrder(form);
     // As dialogs do: the focus rectangle shows when the last input came from
     // the keyboard, as for a program started with Enter.
     SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
-    ChooseColours(*state);
     state->focused = GetDlgItem(form, ID_COMMAND1);
     return 0;
 }
@@ -162,7 +185,7 @@ LRESULT OnDpiChanged(HWND form, WPARAM wParam, LPARAM lParam, Form1State& state)
     const int dpi = LOWORD(wParam);
     const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
     state.dpi = dpi;
-    LayOut(form, state);
+    LayOut(form, state);  // where new fonts cannot be made, the old ones stay
     const RECT window = Form1RectForDpiChange(dpi, suggested, state.mode);
     SetWindowPos(form, nullptr, window.left, window.top, window.right - window.left,
                  window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -274,33 +297,44 @@ HWND NewForm1(HINSTANCE instance) {
     return form;
 }
 
-// Lays the window out for `dpi`, sizes it as `mode` has it and centres it.
-void Place(HWND form, Form1State& state, int dpi, DpiMode mode) {
+// Lays the window out for `dpi`, sizes it as `mode` has it and centres it;
+// false where its fonts cannot be made.
+bool Place(HWND form, Form1State& state, int dpi, DpiMode mode) {
     state.dpi = dpi;
     state.mode = mode;
-    LayOut(form, state);
+    if (!LayOut(form, state)) {
+        return false;
+    }
     const SIZE size = Form1WindowSize(dpi, mode);
     SetWindowPos(form, nullptr, (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+// The new window placed, or destroyed where it cannot be: its state is taken
+// back first, so that no quit message is posted for a window never shown.
+HWND Placed(HWND form, int dpi, DpiMode mode) {
+    Form1State* const state = StateOf(form);
+    if (Place(form, *state, dpi, mode)) {
+        return form;
+    }
+    SetWindowLongPtrW(form, GWLP_USERDATA, 0);
+    DestroyWindow(form);
+    FreeState(state);
+    return nullptr;
 }
 
 }  // namespace
 
 HWND CreateForm1(HINSTANCE instance) noexcept {
     const HWND form = NewForm1(instance);
-    if (form != nullptr) {
-        Place(form, *StateOf(form), MonitorDpiOf(form), DpiModeOf(form));
-    }
-    return form;
+    return form != nullptr ? Placed(form, MonitorDpiOf(form), DpiModeOf(form)) : nullptr;
 }
 
 HWND CreateForm1(HINSTANCE instance, int dpi, DpiMode mode) noexcept {
     const HWND form = NewForm1(instance);
-    if (form != nullptr) {
-        Place(form, *StateOf(form), dpi, mode);
-    }
-    return form;
+    return form != nullptr ? Placed(form, dpi, mode) : nullptr;
 }
 
 bool HandleDialogKey(HWND form, MSG& message) noexcept {

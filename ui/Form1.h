@@ -19,7 +19,8 @@ inline constexpr int ID_LABEL4 = 1014;
 inline constexpr int ID_LABEL5 = 1015;
 
 // Creates Form1 (hidden), centred on the screen, laid out for the DPI of the
-// monitor it appears on and framed as its DPI mode has it.
+// monitor it appears on and framed as its DPI mode has it. Null, with nothing
+// of it left, where any control, font or brush of it cannot be made.
 HWND CreateForm1(HINSTANCE instance) noexcept;
 
 // The same for a given DPI and DPI mode.

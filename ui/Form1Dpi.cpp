@@ -6,13 +6,42 @@
 namespace ui {
 namespace {
 
-HMODULE User32() {
-    return GetModuleHandleW(L"user32.dll");
+// Windows 10's DPI functions; null before it.
+struct User32Functions {
+    BOOL(WINAPI* adjustForDpi)(RECT*, DWORD, BOOL, DWORD, UINT);
+    DPI_AWARENESS_CONTEXT(WINAPI* contextOf)(HWND);
+    BOOL(WINAPI* contextsEqual)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
+    UINT(WINAPI* dpiForWindow)(HWND);
+};
+
+void BindUser32(User32Functions& functions) noexcept {
+    using platform::Bind;
+    const HMODULE dll = GetModuleHandleW(L"user32.dll");
+    Bind(dll, "AdjustWindowRectExForDpi", functions.adjustForDpi);
+    Bind(dll, "GetWindowDpiAwarenessContext", functions.contextOf);
+    Bind(dll, "AreDpiAwarenessContextsEqual", functions.contextsEqual);
+    Bind(dll, "GetDpiForWindow", functions.dpiForWindow);
 }
 
-// Windows 8.1's DPI functions; null before it.
-HMODULE Shcore() {
-    return platform::LoadSystemLibrary(L"shcore.dll");
+const User32Functions& User32() {
+    return platform::BoundOnce<User32Functions, BindUser32>();
+}
+
+// Windows 8.1's, in shcore.dll: loaded only where Windows 10's are missing.
+struct ShcoreFunctions {
+    HRESULT(WINAPI* processAwareness)(HANDLE, int*);
+    HRESULT(WINAPI* dpiForMonitor)(HMONITOR, int, UINT*, UINT*);
+};
+
+void BindShcore(ShcoreFunctions& functions) noexcept {
+    using platform::Bind;
+    const HMODULE dll = platform::LoadSystemLibrary(L"shcore.dll");
+    Bind(dll, "GetProcessDpiAwareness", functions.processAwareness);
+    Bind(dll, "GetDpiForMonitor", functions.dpiForMonitor);
+}
+
+const ShcoreFunctions& Shcore() {
+    return platform::BoundOnce<ShcoreFunctions, BindShcore>();
 }
 
 int SystemDpi() {
@@ -24,9 +53,7 @@ int SystemDpi() {
 
 // The frame of the mode around `client`: scaled to `dpi` under per-monitor v2.
 RECT WithFrame(RECT client, int dpi, DpiMode mode) {
-    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    const auto adjustForDpi =
-        platform::LookUpSystemFunction<AdjustForDpi>(User32(), "AdjustWindowRectExForDpi");
+    const auto adjustForDpi = User32().adjustForDpi;
     if (mode == DpiMode::PerMonitorV2 && adjustForDpi != nullptr) {
         adjustForDpi(&client, FORM1_STYLE, FALSE, 0, static_cast<UINT>(dpi));
     } else {
@@ -38,21 +65,17 @@ RECT WithFrame(RECT client, int dpi, DpiMode mode) {
 }  // namespace
 
 DpiMode DpiModeOf(HWND window) noexcept {
-    const auto contextOf = platform::LookUpSystemFunction<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>(
-        User32(), "GetWindowDpiAwarenessContext");
-    const auto equal =
-        platform::LookUpSystemFunction<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>(
-            User32(), "AreDpiAwarenessContextsEqual");
-    if (contextOf != nullptr && equal != nullptr) {
-        const DPI_AWARENESS_CONTEXT context = contextOf(window);
-        if (equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+    const User32Functions& user32 = User32();
+    if (user32.contextOf != nullptr && user32.contextsEqual != nullptr) {
+        const DPI_AWARENESS_CONTEXT context = user32.contextOf(window);
+        if (user32.contextsEqual(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
             return DpiMode::PerMonitorV2;
         }
-        return equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE) ? DpiMode::PerMonitor
-                                                                       : DpiMode::SystemAware;
+        return user32.contextsEqual(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE)
+                   ? DpiMode::PerMonitor
+                   : DpiMode::SystemAware;
     }
-    const auto processAwareness = platform::LookUpSystemFunction<HRESULT(WINAPI*)(HANDLE, int*)>(
-        Shcore(), "GetProcessDpiAwareness");
+    const auto processAwareness = Shcore().processAwareness;
     const int perMonitor = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
     int awareness = 0;
     return processAwareness != nullptr && SUCCEEDED(processAwareness(nullptr, &awareness)) &&
@@ -62,14 +85,11 @@ DpiMode DpiModeOf(HWND window) noexcept {
 }
 
 int MonitorDpiOf(HWND window) noexcept {
-    const auto dpiForWindow =
-        platform::LookUpSystemFunction<UINT(WINAPI*)(HWND)>(User32(), "GetDpiForWindow");
+    const auto dpiForWindow = User32().dpiForWindow;
     if (dpiForWindow != nullptr) {
         return static_cast<int>(dpiForWindow(window));
     }
-    using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    const auto dpiForMonitor =
-        platform::LookUpSystemFunction<DpiForMonitor>(Shcore(), "GetDpiForMonitor");
+    const auto dpiForMonitor = Shcore().dpiForMonitor;
     const int effectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     UINT dpiX = 0;
     UINT dpiY = 0;

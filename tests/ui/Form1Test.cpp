@@ -402,6 +402,47 @@ TEST(Form1StartTest, IsLaidOutForItsMonitorsDpiCentredAndShowsFocusAsADialog) {
     testing_support::CloseForm(form);
 }
 
+// The windows made on this thread while RefuseCommand1 hooks it.
+std::vector<HWND>& WindowsMade() {
+    static std::vector<HWND> made;
+    return made;
+}
+
+LRESULT CALLBACK RefuseCommand1(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        WindowsMade().push_back(reinterpret_cast<HWND>(wParam));
+        const CREATESTRUCTW& create = *reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
+        if (create.hMenu == reinterpret_cast<HMENU>(static_cast<INT_PTR>(ui::ID_COMMAND1)) &&
+            create.hwndParent != nullptr) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window with a hole where a button should be is never shown: creation
+// fails and takes back every window and GDI object it made (Windows counts
+// them; Wine reports 0, so there the windows themselves are checked).
+TEST(Form1StartTest, IsNotMadeWithoutAllItsControls) {
+    // What a first window leaves for the whole process (its class, the shared icon).
+    testing_support::CloseForm(ui::CreateForm1(GetModuleHandleW(nullptr)));
+    const HANDLE process = GetCurrentProcess();
+    const DWORD gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+    const DWORD userObjects = GetGuiResources(process, GR_USEROBJECTS);
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseCommand1, nullptr, GetCurrentThreadId());
+    const HWND form = ui::CreateForm1(GetModuleHandleW(nullptr));
+    UnhookWindowsHookEx(hook);
+    ASSERT_EQ(nullptr, form);
+    EXPECT_EQ(gdiObjects, GetGuiResources(process, GR_GDIOBJECTS));
+    EXPECT_EQ(userObjects, GetGuiResources(process, GR_USEROBJECTS));
+    EXPECT_GE(WindowsMade().size(), 2u) << "Form1 and Command2 were made before Command1";
+    for (const HWND made : WindowsMade()) {
+        EXPECT_FALSE(IsWindow(made));
+    }
+    MSG quit;
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 // A system colour change reaches the window: with white control text, which
 // cannot be read on the grey, the labels take the system's pair for text on a
 // window, not the button pair.

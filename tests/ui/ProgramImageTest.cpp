@@ -110,9 +110,12 @@ TEST_F(ProgramImageTest, IsAWindowsProgramForItsArchitecture) {
     EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, Headers().OptionalHeader.Subsystem);
 }
 
-TEST_F(ProgramImageTest, LoadsAtRandomAddressesWithNonExecutableData) {
+// Without TERMINAL_SERVER_AWARE, a Remote Desktop host runs the program under
+// its compatibility layer: a Windows directory per user, registry reflected.
+TEST_F(ProgramImageTest, LoadsAtRandomAddressesWithNonExecutableDataAsRemoteDesktopAware) {
     const WORD required = kArchitectureCharacteristics | IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE |
-                          IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
+                          IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                          IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE;
     EXPECT_EQ(required, Headers().OptionalHeader.DllCharacteristics & required);
     EXPECT_FALSE(Headers().FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
     EXPECT_GT(Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size, 0u);
@@ -219,15 +222,15 @@ TEST_F(ProgramImageTest, ImportsOnlyTheProgramsOwnCallsThatWindows7Has) {
         "KERNEL32.DLL!WritePrivateProfileStringA", "KERNEL32.DLL!lstrlenW",
         //
         "USER32.DLL!AdjustWindowRectEx", "USER32.DLL!CreateWindowExW", "USER32.DLL!DefWindowProcW",
-        "USER32.DLL!DispatchMessageW", "USER32.DLL!FillRect", "USER32.DLL!GetClassInfoExW",
-        "USER32.DLL!GetClientRect", "USER32.DLL!GetDC", "USER32.DLL!GetDlgItem",
-        "USER32.DLL!GetFocus", "USER32.DLL!GetMessageW", "USER32.DLL!GetSysColor",
-        "USER32.DLL!GetSystemMetrics", "USER32.DLL!IsChild", "USER32.DLL!IsDialogMessageW",
-        "USER32.DLL!LoadCursorW", "USER32.DLL!LoadImageW", "USER32.DLL!MessageBoxW",
-        "USER32.DLL!MonitorFromWindow", "USER32.DLL!PostQuitMessage", "USER32.DLL!RedrawWindow",
-        "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC", "USER32.DLL!SendMessageW",
-        "USER32.DLL!SetFocus", "USER32.DLL!SetWindowPos", "USER32.DLL!ShowWindow",
-        "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
+        "USER32.DLL!DestroyWindow", "USER32.DLL!DispatchMessageW", "USER32.DLL!FillRect",
+        "USER32.DLL!GetClassInfoExW", "USER32.DLL!GetClientRect", "USER32.DLL!GetDC",
+        "USER32.DLL!GetDlgItem", "USER32.DLL!GetFocus", "USER32.DLL!GetMessageW",
+        "USER32.DLL!GetSysColor", "USER32.DLL!GetSystemMetrics", "USER32.DLL!IsChild",
+        "USER32.DLL!IsDialogMessageW", "USER32.DLL!LoadCursorW", "USER32.DLL!LoadImageW",
+        "USER32.DLL!MessageBoxW", "USER32.DLL!MonitorFromWindow", "USER32.DLL!PostQuitMessage",
+        "USER32.DLL!RedrawWindow", "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC",
+        "USER32.DLL!SendMessageW", "USER32.DLL!SetFocus", "USER32.DLL!SetWindowPos",
+        "USER32.DLL!ShowWindow", "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
 #ifdef _WIN64
     checked.insert({"USER32.DLL!GetWindowLongPtrW", "USER32.DLL!SetWindowLongPtrW"});
 #else
