@@ -8,12 +8,15 @@
 # The x86 programs are launched by an x86 timer under Wine's WoW64, the ARM64
 # ones by an ARM64 timer under the Wine of the arm64 Debian, all of it
 # emulated by qemu-user: its times compare the ARM64 programs with each other
-# only, and say nothing of a real ARM64 machine.
+# only, and say nothing of a real ARM64 machine. A build whose programs
+# cannot start here is not measured, with its loud line (lib/runs-here.sh).
+# About 11 minutes with the default 50 pairs.
 # Usage: bench/run.sh [PAIRS]   (default 50)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
-source scripts/wine-session.sh
+source scripts/lib/wine-session.sh
+source scripts/lib/runs-here.sh
 pairs=${1:-50}
 
 # Builds the four programs of one preset and times them in its own prefix.
@@ -27,32 +30,29 @@ measure() {
     mkdir -p "$work"
     cp "$build_dir/ui/Moxvane.exe" "$build_dir/bench/BareWindow.exe" \
         "$build_dir/bench/BareWindowNoRuntime.exe" "$build_dir/bench/LaunchTimer.exe" "$work"
-    "$repo/tests/ui/xvfb.sh" "$work" start
-    trap '"$repo/tests/ui/xvfb.sh" "$work" stop; wine_session_end' EXIT
+    "$repo/scripts/lib/xvfb.sh" "$work" start
+    trap '"$repo/scripts/lib/xvfb.sh" "$work" stop; wine_session_end' EXIT
     echo "== $preset: Moxvane.exe $(stat -c %s "$work/Moxvane.exe") bytes;" \
         "BareWindow.exe $(stat -c %s "$work/BareWindow.exe") bytes;" \
         "BareWindowNoRuntime.exe $(stat -c %s "$work/BareWindowNoRuntime.exe") bytes"
     local status=0 anchor
     for anchor in BareWindow.exe BareWindowNoRuntime.exe; do
-        (cd "$work" && DISPLAY=:$(cat "$work/xvfb.display") windows_run LaunchTimer.exe Moxvane.exe \
+        (cd "$work" && DISPLAY=:$(cat "$work/xvfb.display") "$windows_run" LaunchTimer.exe Moxvane.exe \
             "$anchor" "$pairs" >"$work/output" 2>&1 </dev/null) || status=$?
         tr -d '\r' <"$work/output"
     done
-    "$repo/tests/ui/xvfb.sh" "$work" stop
+    "$repo/scripts/lib/xvfb.sh" "$work" stop
     return "$status"
 }
 
 scripts/install-deps.sh >/dev/null
+what_runs_here x86 arm64
 measure mingw
 measure mingw-clang
-if wine_runs_x86; then
+if [ "${RUNS[x86]}" = yes ]; then
     measure mingw-x86
-else
-    echo "!!!!! x86 NOT MEASURED: this machine cannot start 32-bit programs !!!!!"
 fi
-if [ ! -f build/arm64-not-installed.txt ] && scripts/arm64-runtime.sh && scripts/arm64-wine.sh make; then
+if [ "${RUNS[arm64]}" = yes ]; then
     echo "(ARM64 under qemu-user's emulation: its times compare its programs with each other only)"
-    MOXVANE_ARM64_WINE=$repo/scripts/arm64-wine.sh measure mingw-arm64
-else
-    echo "!!!!! ARM64 NOT MEASURED: this machine has no ARM64 compiler, run-time or arm64 Wine !!!!!"
+    MOXVANE_ARM64_WINE=$ARM64_WINE measure mingw-arm64
 fi

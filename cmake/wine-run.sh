@@ -1,12 +1,14 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Runs a Windows program under Wine in the prefix named by the first argument,
 # creating that prefix on first use. Used as the build's cross-compiling emulator.
-set -eu
+set -euo pipefail
 WINEPREFIX=$1
 shift
 export WINEPREFIX
-. "$(dirname "$0")/../scripts/wine-environment.sh"
-"$(dirname "$0")/../scripts/wine-prefix.sh" "$WINEPREFIX"
+lib=$(cd "$(dirname "$0")/../scripts/lib" && pwd)
+# shellcheck source=wine-environment.sh
+source "$lib/wine-environment.sh"
+"$lib/wine-prefix.sh" "$WINEPREFIX"
 # An X display for programs that open windows, when the test fixture started one.
 display_file=$(dirname "$WINEPREFIX")/xvfb.display
 if [ -z "${DISPLAY:-}" ] && [ -f "$display_file" ]; then
@@ -19,6 +21,6 @@ fi
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
 status=0
-windows_run "$@" >"$output" 2>&1 </dev/null || status=$?
+"$windows_run" "$@" >"$output" 2>&1 </dev/null || status=$?
 cat "$output"
 exit "$status"

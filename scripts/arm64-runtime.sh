@@ -4,7 +4,9 @@
 # packages of the installed compilers' versions: mingw-w64's headers, C
 # run-time and import libraries, then from LLVM's compiler-rt builtins,
 # libunwind, libc++abi and libc++. The program uses the headers, the import
-# libraries and the builtins; the tests the rest too. A few minutes.
+# libraries and the builtins; the tests the rest too. About 3 to 4 minutes;
+# a few seconds where it is built already for the installed compilers.
+# On failure it names the step and shows the end of its log.
 #   arm64-runtime.sh              where it is not built yet
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +15,7 @@ sysroot=$home/sysroot
 resource=$home/resource
 target=aarch64-w64-mingw32
 jobs=$(($(nproc) + 1))
-source "$repo/scripts/debian-sources.sh"
+source "$repo/scripts/lib/debian-sources.sh"
 
 fail() { echo "arm64-runtime: $*" >&2; exit 1; }
 
@@ -21,7 +23,9 @@ version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || fail "$1 is not
 mingw_version=$(version_of mingw-w64-common)
 llvm_version=$(version_of clang-19)
 wanted="mingw-w64 $mingw_version, llvm-toolchain-19 $llvm_version"
-[ "$(cat "$home/ready" 2>/dev/null)" = "$wanted" ] && exit 0
+if [ "$(cat "$home/ready" 2>/dev/null)" = "$wanted" ]; then
+    exit 0
+fi
 
 # Debian's source index, in a private apt state, as this machine has none.
 download_sources() {
@@ -32,19 +36,30 @@ download_sources() {
     local options=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
                    -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
     apt-get "${options[@]}" update -q || true  # a missing index may not be needed
-    (cd "$home/sources" && apt-get "${options[@]}" source --download-only -q \
-        "mingw-w64=$mingw_version" "llvm-toolchain-19=$llvm_version") ||
-        fail "could not download the source packages ($wanted)"
+    cd "$home/sources"
+    apt-get "${options[@]}" source --download-only -q \
+        "mingw-w64=$mingw_version" "llvm-toolchain-19=$llvm_version"
+}
+
+# Exactly one tarball of each: an older download left beside it would be
+# a second.
+only_file() {
+    if [ "$#" -ne 1 ] || [ ! -f "$1" ]; then
+        fail "expected one source tarball, found: $*"
+    fi
+    echo "$1"
 }
 
 unpack_sources() {
-    local source=$home/source
+    local source=$home/source mingw_tar llvm_tar top
     rm -rf "$source"
     mkdir -p "$source/mingw-w64" "$source/llvm"
-    tar -C "$source/mingw-w64" --strip-components=1 -xjf "$home"/sources/mingw-w64_*.orig.tar.bz2
-    local llvm_tar=("$home"/sources/llvm-toolchain-19_*.orig.tar.xz)
-    local top
-    top=$(tar -tJf "$llvm_tar" | head -n 1 | cut -d/ -f1)
+    mingw_tar=$(only_file "$home"/sources/mingw-w64_*.orig.tar.bz2)
+    llvm_tar=$(only_file "$home"/sources/llvm-toolchain-19_*.orig.tar.xz)
+    tar -C "$source/mingw-w64" --strip-components=1 -xjf "$mingw_tar"
+    # The tarball's top folder, from its first entry: the listing is read to
+    # its end, so that no early close can fail it.
+    top=$(tar -tJf "$llvm_tar" | awk -F/ 'NR == 1 { print $1 }')
     tar -C "$source/llvm" --strip-components=1 -xJf "$llvm_tar" \
         "$top/cmake" "$top/compiler-rt" "$top/libcxx" "$top/libcxxabi" "$top/libunwind" \
         "$top/runtimes" "$top/llvm/cmake" "$top/llvm/utils" "$top/third-party"
@@ -72,12 +87,16 @@ TOOLCHAIN
 build_mingw() {
     local source=$home/source/mingw-w64 build=$home/build
     mkdir -p "$build/headers" "$build/crt"
-    (cd "$build/headers" && "$source/mingw-w64-headers/configure" --host=$target --prefix="$sysroot" &&
-        make install)
-    (cd "$build/crt" && "$source/mingw-w64-crt/configure" --host=$target --prefix="$sysroot" \
+    cd "$build/headers"
+    "$source/mingw-w64-headers/configure" --host=$target --prefix="$sysroot"
+    make install
+    cd "$build/crt"
+    "$source/mingw-w64-crt/configure" --host=$target --prefix="$sysroot" \
         --disable-lib32 --disable-lib64 --enable-libarm64 \
         CC="clang-19 --target=$target --sysroot=$sysroot" AR=llvm-ar-19 RANLIB=llvm-ranlib-19 \
-        DLLTOOL=llvm-dlltool-19 && make -j"$jobs" && make install)
+        DLLTOOL=llvm-dlltool-19
+    make -j"$jobs"
+    make install
 }
 
 # The compiler's own headers stay Debian's; the builtins join them in a
@@ -108,12 +127,47 @@ build_cxx_runtime() {
     cmake --install "$build"
 }
 
+# Checks what the build says it made: the files that the ARM64 toolchain
+# links and includes.
+check_built() {
+    local file
+    for file in "$sysroot/include/windows.h" "$sysroot/lib/libkernel32.a" "$sysroot/lib/libc++.a" \
+        "$resource/lib/windows/libclang_rt.builtins-aarch64.a"; do
+        [ -s "$file" ] || fail "the build ended without $file"
+    done
+}
+
+# On failure: the step, and the end of its log.
 log=$home/build.log
+current_step=
+report_failure() {
+    local status=$?
+    if [ "$status" -eq 0 ] || [ -z "$current_step" ]; then
+        return "$status"
+    fi
+    echo "arm64-runtime: could not build it: $current_step failed; the end of $log:" >&2
+    tail -n 20 "$log" | sed 's/^/    /' >&2
+    return "$status"
+}
+
+step() {
+    current_step=$1
+    echo "== $1" >>"$log"
+    "$1" >>"$log" 2>&1
+}
+
 mkdir -p "$home"
 echo "arm64-runtime: building the ARM64 run-time from $wanted (a few minutes; log: $log)" >&2
-rm -rf "$sysroot" "$resource" "$home/build" "$home/ready"
-{
-    download_sources && unpack_sources && cmake_toolchain && build_mingw && build_builtins &&
-        build_cxx_runtime && rm -rf "$home/source" "$home/build" "$home/sources" "$home/apt"
-} >"$log" 2>&1 || fail "could not build it: $(grep -m 1 -i 'error\|^E:' "$log" || tail -n 1 "$log")"
+rm -rf "$sysroot" "$resource" "$home/build" "$home/ready" "$home/sources"
+: >"$log"
+trap report_failure EXIT
+step download_sources
+step unpack_sources
+step cmake_toolchain
+step build_mingw
+step build_builtins
+step build_cxx_runtime
+step check_built
+current_step=
+rm -rf "$home/source" "$home/build" "$home/sources" "$home/apt"
 echo "$wanted" >"$home/ready"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # An arm64 Debian of this machine's release with its own Wine, kept in the
 # build tree: it runs the ARM64 Windows programs on an x86-64 machine, through
-# qemu-user and the kernel's binfmt_misc. Made once, then reused. Run as root.
+# qemu-user and the kernel's binfmt_misc. Made once (about 4 minutes), then
+# reused. Run as root.
 #   arm64-wine.sh make             makes it, where it is not made yet
 #   arm64-wine.sh run CMD [ARG...] runs CMD in it, in the current directory,
 #                                  with the caller's environment
@@ -11,14 +12,21 @@
 # namespace only, and the kernel undoes them when its last process ends, a
 # wineserver kept for a test run included. The host never sees a mount inside
 # the root, so deleting it cannot reach through one into the host's files.
+# Where no private mount namespace can be made (a root that is no mount
+# point), make and run both fail at once and say so.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 home=$repo/build/arm64-wine
 root=$home/root
-source "$repo/scripts/debian-sources.sh"
+source "$repo/scripts/lib/debian-sources.sh"
 packages=(wine wine64 fonts-wine)
+in_root=(chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin
+         DEBIAN_FRONTEND=noninteractive)
 
-fail() { echo "arm64-wine: $*" >&2; exit 1; }
+fail() {
+    echo "arm64-wine: $*" >&2
+    exit 1
+}
 
 # The kernel hands arm64 programs to qemu-user; qemu-user-static registers it
 # with the F flag, so the root needs no copy of qemu.
@@ -33,53 +41,64 @@ enable_qemu() {
     grep -q '^flags: .*F' "$entry" || fail "qemu-aarch64 is registered without the F flag"
 }
 
-in_root() {
-    chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-        DEBIAN_FRONTEND=noninteractive "$@"
-}
-
-install_wine() {
-    # An index that cannot be fetched is passed over: the install decides.
-    in_root apt-get update -q || true
-    in_root apt-get install -y -q --no-install-recommends "${packages[@]}" ||
-        in_root apt-get install -y -q --no-install-recommends -t "$debian_suite" "${packages[@]}"
-    in_root apt-get clean
-}
-
-make_root() {
-    [ -f "$home/ready" ] && return 0
-    command -v debootstrap >/dev/null || fail "debootstrap is not installed"
-    enable_qemu
-    remove_root
-    mkdir -p "$home"
-    local log=$home/make.log
-    echo "arm64-wine: making an arm64 $debian_suite with Wine in $root (a few minutes; log: $log)" >&2
-    {
-        debootstrap --arch=arm64 --foreign --variant=minbase "$debian_suite" "$root" "$(debian_mirror)" &&
-            chroot "$root" /debootstrap/debootstrap --second-stage &&
-            debian_sources | sed 's/^/deb /; s/$/ main/' >"$root/etc/apt/sources.list" &&
-            install_wine
-    } >"$log" 2>&1 || fail "could not make it: $(grep -m 1 '^E:\|^W: Failure' "$log" || tail -n 1 "$log")"
-    touch "$home/ready"
-}
-
-# Never deletes through a mount; see above for why there is none to find.
-remove_root() {
-    findmnt -rn -o TARGET | grep -q "^$root\(/\|$\)" && fail "something is mounted below $root; not deleting it"
-    rm -rf --one-file-system "$root"
-    rm -f "$home/ready"
-}
-
 # A private mount namespace needs a root that is a mount point: in a plain
 # chroot it is not, and the mounts could not be kept from the host.
 check_namespace() {
     mountpoint -q / || fail "/ is not a mount point here (a chroot?): no private mount namespace"
 }
 
+# Never deletes through a mount; see above for why there is none to find.
+remove_root() {
+    if findmnt -rn -o TARGET | grep -q "^$root\(/\|$\)"; then
+        fail "something is mounted below $root; not deleting it"
+    fi
+    rm -rf --one-file-system "$root"
+    rm -f "$home/ready"
+}
+
+# On a failed step: which one, and the end of its log.
+log=$home/make.log
+current_step=
+report_failure() {
+    local status=$?
+    if [ "$status" -eq 0 ] || [ -z "$current_step" ]; then
+        return "$status"
+    fi
+    echo "arm64-wine: could not make it: $current_step failed; the end of $log:" >&2
+    tail -n 15 "$log" | sed 's/^/    /' >&2
+    echo "arm64-wine: could not make it: $current_step failed ($(tail -n 1 "$log"))" >&2
+    return "$status"
+}
+
+make_root() {
+    command -v debootstrap >/dev/null || fail "debootstrap is not installed"
+    remove_root
+    mkdir -p "$home"
+    echo "arm64-wine: making an arm64 $debian_suite with Wine in $root (a few minutes; log: $log)" >&2
+    trap report_failure EXIT
+    current_step="debootstrap, first stage"
+    debootstrap --arch=arm64 --foreign --variant=minbase "$debian_suite" "$root" \
+        "$(debian_mirror)" >"$log" 2>&1
+    current_step="debootstrap, second stage"
+    chroot "$root" /debootstrap/debootstrap --second-stage >>"$log" 2>&1
+    current_step="installing Wine"
+    debian_sources | sed 's/^/deb /; s/$/ main/' >"$root/etc/apt/sources.list"
+    # An index that cannot be fetched is passed over: the install decides.
+    "${in_root[@]}" apt-get update -q >>"$log" 2>&1 || true
+    if ! "${in_root[@]}" apt-get install -y -q --no-install-recommends "${packages[@]}" >>"$log" 2>&1; then
+        "${in_root[@]}" apt-get install -y -q --no-install-recommends -t "$debian_suite" \
+            "${packages[@]}" >>"$log" 2>&1
+    fi
+    "${in_root[@]}" apt-get clean >>"$log" 2>&1
+    current_step="starting Wine in it"
+    unshare --mount --propagation private "$0" enter "$repo" /usr/lib/wine/wine64 --version \
+        >>"$log" 2>&1
+    current_step=
+    touch "$home/ready"
+}
+
 run() {
     [ -f "$home/ready" ] || fail "not made yet: run arm64-wine.sh make"
-    enable_qemu
-    check_namespace
     exec unshare --mount --propagation private "$0" enter "$PWD" "$@"
 }
 
@@ -92,14 +111,29 @@ enter() {
     mount --bind /tmp "$root/tmp"
     mkdir -p "$root$repo"
     mount --bind "$repo" "$root$repo"
-    exec chroot "$root" /usr/bin/env PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
-        sh -c 'cd "$1" && shift && exec "$@"' sh "$directory" "$@"
+    exec chroot "$root" /usr/bin/env --chdir="$directory" PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+        HOME=/root "$@"
 }
 
 case "${1:-}" in
-    make) make_root && check_namespace ;;
-    run) shift; run "$@" ;;
-    enter) shift; enter "$@" ;;
+    make)
+        check_namespace
+        enable_qemu
+        [ -f "$home/ready" ] || make_root
+        ;;
+    run)
+        shift
+        check_namespace
+        enable_qemu
+        run "$@"
+        ;;
+    enter)
+        shift
+        enter "$@"
+        ;;
     remove) remove_root ;;
-    *) echo "usage: arm64-wine.sh make | run CMD [ARG...] | remove" >&2; exit 2 ;;
+    *)
+        echo "usage: arm64-wine.sh make | run CMD [ARG...] | remove" >&2
+        exit 2
+        ;;
 esac

@@ -14,15 +14,18 @@
 # where the x86 group cannot, its compiler alone is installed, the reason goes
 # to build/x86-not-installed.txt and the x86 suite is only compiled. Where the
 # arm64 group cannot, the reason goes to build/arm64-not-installed.txt and
-# there is no ARM64 build.
+# there is no ARM64 build. About a minute from nothing installed; nothing to
+# do takes a second.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Set by scripts/test.sh once it has run this: its later steps install nothing.
-[ -z "${MOXVANE_DEPS_INSTALLED:-}" ] || exit 0
+if [ -n "${MOXVANE_DEPS_INSTALLED:-}" ]; then
+    exit 0
+fi
 
 run_group=(cmake make g++ g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
            wine wine64 fonts-wine x11-utils)
-test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-format
+test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-format shellcheck socat
             zip unzip openssl osslsigncode)
 x86_compiler=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
 x86_group=("${x86_compiler[@]}" wine32:i386)
@@ -30,15 +33,20 @@ x86_group=("${x86_compiler[@]}" wine32:i386)
 arm64_group=(clang-19 lld-19 llvm-19 qemu-user-static binfmt-support debootstrap bzip2 xz-utils)
 
 sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+apt_install=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q
+             --no-install-recommends)
 apt_log=$(mktemp)
 trap 'rm -f "$apt_log"' EXIT
 
 missing_of() {
     local package
     for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             echo "$package"
+        fi
     done
 }
 
@@ -47,7 +55,9 @@ missing_of() {
 # install decides whether what it lacks was needed.
 updated=
 update_once() {
-    [ -z "$updated" ] || return 0
+    if [ -n "$updated" ]; then
+        return 0
+    fi
     updated=yes
     local status=0 failed
     "${sudo_cmd[@]}" apt-get update -qq >"$apt_log" 2>&1 || status=$?
@@ -62,79 +72,90 @@ release_suite() {
     (. /etc/os-release && echo "$VERSION_CODENAME")
 }
 
-apt_install() {
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends \
-        "$@" >"$apt_log" 2>&1
-}
-
 # Installs the missing ones of the named packages, as they are and then once
 # more from the release's suite (amd64 libraries from the security suite have
-# no i386 twin of the same version when its i386 index is missing). Fails with
-# apt's answer on standard error.
+# no i386 twin of the same version when its i386 index is missing). Sets
+# `installed` to yes, or to no with apt's answer on standard error.
 install_packages() {
     local group=$1
     shift
     local missing
     mapfile -t missing < <(missing_of "$@")
-    ((${#missing[@]})) || return 0
+    installed=yes
+    if [ "${#missing[@]}" -eq 0 ]; then
+        return 0
+    fi
     update_once
     echo "install-deps: installing the $group group: ${missing[*]}" >&2
-    apt_install "${missing[@]}" && return 0
+    if "${apt_install[@]}" "${missing[@]}" >"$apt_log" 2>&1; then
+        return 0
+    fi
     local suite
     suite=$(release_suite)
     echo "install-deps: apt could not install them; trying again with every version from $suite" >&2
-    apt_install -t "$suite" "${missing[@]}" && return 0
+    if "${apt_install[@]}" -t "$suite" "${missing[@]}" >"$apt_log" 2>&1; then
+        return 0
+    fi
+    installed=no
     echo "install-deps: apt refused the $group group (${missing[*]}). It answered:" >&2
     grep -v '^\(Reading\|Building\|Selecting\|Preparing\|Unpacking\|Setting up\)' "$apt_log" |
         tail -n 20 | sed 's/^/    /' >&2
-    return 1
 }
 
 required_group() {
-    install_packages "$@" || {
+    install_packages "$@"
+    if [ "$installed" = no ]; then
         echo "install-deps: FAILED: the $1 group is needed and could not be installed" >&2
         exit 1
-    }
+    fi
 }
 
 # A group the suites can do without: where apt cannot install it, the reason
-# goes to build/NAME-not-installed.txt, and the caller says what is lost.
+# goes to build/NAME-not-installed.txt, once apt has answered, and the caller
+# says what is lost.
 optional_group() {
     local name=$1 reason_file=build/$1-not-installed.txt
     shift
-    if install_packages "$name" "$@"; then
+    install_packages "$name" "$@"
+    if [ "$installed" = yes ]; then
         rm -f "$reason_file"
         return 0
     fi
+    local refused answer
+    refused=$(missing_of "$@" | paste -sd ' ' -)
+    answer=$(grep -m 3 ' : Depends:' "$apt_log" || grep -m 1 '^E:' "$apt_log" || tail -n 1 "$apt_log")
     mkdir -p build
-    echo "apt refused $(missing_of "$@" | paste -sd ' ' -):" \
-        "$({ grep -m 3 ' : Depends:' "$apt_log" || grep -m 1 '^E:' "$apt_log"; } |
-            tr -s ' ' | paste -sd ';' -)" >"$reason_file"
-    return 1
+    echo "apt refused $refused: $(echo "$answer" | tr -s ' ' | paste -sd ';' -)" >"$reason_file"
 }
 
 # Wine's 32-bit half: where apt cannot give it, the x86 programs can still be
-# built, and scripts/test.sh says loudly that they were not run.
+# built, and lib/runs-here.sh says loudly that they cannot be run.
 x86_group() {
-    optional_group x86 "${x86_group[@]}" && return 0
-    required_group x86-compiler "${x86_compiler[@]}"
-    echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat build/x86-not-installed.txt) !!!!!" >&2
+    optional_group x86 "${x86_group[@]}"
+    if [ "$installed" = no ]; then
+        required_group x86-compiler "${x86_compiler[@]}"
+        echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat build/x86-not-installed.txt) !!!!!" >&2
+    fi
 }
 
 arm64_group() {
-    optional_group arm64 "${arm64_group[@]}" ||
+    optional_group arm64 "${arm64_group[@]}"
+    if [ "$installed" = no ]; then
         echo "!!!!! install-deps: the ARM64 tools are not installed; there will be no ARM64 build: $(cat build/arm64-not-installed.txt) !!!!!" >&2
+    fi
 }
 
 # Everything in one transaction first, so that apt picks one version of each
 # library for both architectures; group by group only where that fails.
 all_groups() {
-    if [ -n "$(missing_of "${x86_group[@]}")" ]; then
-        dpkg --print-foreign-architectures | grep -qx i386 ||
-            "${sudo_cmd[@]}" dpkg --add-architecture i386
+    local missing_x86
+    missing_x86=$(missing_of "${x86_group[@]}")
+    if [ -n "$missing_x86" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo_cmd[@]}" dpkg --add-architecture i386
     fi
-    if install_packages "run, test, x86 and arm64" "${run_group[@]}" "${test_group[@]}" \
-        "${x86_group[@]}" "${arm64_group[@]}"; then
+    install_packages "run, test, x86 and arm64" "${run_group[@]}" "${test_group[@]}" \
+        "${x86_group[@]}" "${arm64_group[@]}"
+    if [ "$installed" = yes ]; then
         rm -f build/x86-not-installed.txt build/arm64-not-installed.txt
         return 0
     fi

@@ -1,24 +1,38 @@
 #!/usr/bin/env bash
-# Makes the release bundles from the committed sources (HEAD), one for 64-bit
+# Makes the release from the committed sources (HEAD): one bundle for 64-bit
 # Windows (win64), one for 32-bit Windows (win32) and one for ARM64 Windows
 # (arm64), each in a fresh build directory and a fresh Wine prefix:
-# Moxvane.exe with the release flags, checked by the image and resource
-# tests, optionally Authenticode-signed, zipped with LICENSE and README.txt;
-# and one SHA256SUMS for the zips and the exes (as win64/Moxvane.exe,
-# win32/Moxvane.exe and arm64/Moxvane.exe). Two runs on one commit give
-# byte-identical files: every time stamp in them is the commit's. Where the
-# machine has no ARM64 tools, the arm64 bundle is left out, loudly.
+# Moxvane.exe with the release flags (lib/release-build.sh), optionally
+# Authenticode-signed and time-stamped, checked by the image and resource
+# tests, zipped with LICENSE and README.txt; BUILDINFO, what the exes were
+# built from and with; and one SHA256SUMS for the zips, the exes (as
+# win64/Moxvane.exe, win32/Moxvane.exe and arm64/Moxvane.exe) and BUILDINFO.
+# Two runs on one commit give byte-identical files, signed ones too: every
+# time in them is the commit's. A time stamp is the server's, so a
+# time-stamped release is proved by verify-release.sh instead. Where the
+# machine cannot build for ARM64, the arm64 bundle is left out; where a
+# bundle's programs cannot start here, its tests are not run; each with its
+# loud line (lib/runs-here.sh). 3 to 6 minutes.
 #
 # Usage: scripts/release.sh [OUTDIR]              (default dist/)
 #   SIGN_PKCS12=FILE [SIGN_PASSWORD_FILE=FILE]     sign the program with this
 #                                                  certificate and key
-# Nothing is written to OUTDIR unless the whole bundle was made.
+#   SIGN_TIMESTAMP_URL=URL                         and have this RFC 3161
+#   [SIGN_TIMESTAMP_CA=FILE]                       server countersign it; its
+#                                                  stamp must verify against
+#                                                  FILE (default: the
+#                                                  system's certificates)
+# Nothing is written to OUTDIR unless the whole release was made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/wine-session.sh
+repo=$PWD
+source scripts/lib/wine-session.sh
+source scripts/lib/release-build.sh
 out=$(realpath -m "${1:-dist}")
 signing_file=${SIGN_PKCS12:-}
 password_file=${SIGN_PASSWORD_FILE:-}
+timestamp_url=${SIGN_TIMESTAMP_URL:-}
+timestamp_ca=${SIGN_TIMESTAMP_CA:-/etc/ssl/certs/ca-certificates.crt}
 
 fail() {
     echo "release.sh: $*" >&2
@@ -31,85 +45,91 @@ password_option() {
     if [ -n "$password_file" ]; then echo "file:$password_file"; else echo "pass:"; fi
 }
 check_signing_input() {
-    [ -f "$signing_file" ] && [ -r "$signing_file" ] ||
+    if [ ! -f "$signing_file" ] || [ ! -r "$signing_file" ]; then
         fail "cannot read the signing certificate SIGN_PKCS12='$signing_file'"
-    if [ -n "$password_file" ]; then
-        [ -f "$password_file" ] && [ -r "$password_file" ] ||
-            fail "cannot read the password file SIGN_PASSWORD_FILE='$password_file'"
     fi
-    openssl pkcs12 -in "$signing_file" -passin "$(password_option)" -noout 2>/dev/null ||
+    if [ -n "$password_file" ] && { [ ! -f "$password_file" ] || [ ! -r "$password_file" ]; }; then
+        fail "cannot read the password file SIGN_PASSWORD_FILE='$password_file'"
+    fi
+    local password
+    password=$(password_option)
+    openssl pkcs12 -in "$signing_file" -passin "$password" -noout 2>/dev/null ||
         fail "cannot open '$signing_file': wrong password, or not a PKCS#12 file"
-    openssl pkcs12 -in "$signing_file" -passin "$(password_option)" -nocerts -noenc 2>/dev/null |
+    openssl pkcs12 -in "$signing_file" -passin "$password" -nocerts -noenc 2>/dev/null |
         grep -q 'PRIVATE KEY' || fail "'$signing_file' holds no private key to sign with"
+    if [ -n "$timestamp_url" ] && [ ! -r "$timestamp_ca" ]; then
+        fail "cannot read the time stamp's certificates SIGN_TIMESTAMP_CA='$timestamp_ca'"
+    fi
 }
 
-# The bundles: name, toolchain, the words for its README.
-bundles=(win64 win32 arm64)
-declare -A TOOLCHAIN=([win64]=mingw-w64-x86_64 [win32]=mingw-w64-i686 [arm64]=mingw-w64-aarch64-clang)
+# The words for each bundle's README.
 declare -A BITS=([win64]=64-bit [win32]=32-bit [arm64]=ARM64)
 declare -A RUNS_ON=(
     [win64]="64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 11 on ARM."
     [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM."
     [arm64]="Windows 10 and 11 on ARM.")
 
-# The ARM64 programs run under the Wine of the arm64 Debian, where there is one.
-arm64_wine=
-if [ -f build/arm64-wine/ready ]; then arm64_wine=$PWD/scripts/arm64-wine.sh; fi
-wine_of() { if [ "$1" = arm64 ]; then echo "$arm64_wine"; fi; }
-runs_here() {
-    case $1 in
-        win32) wine_runs_x86 ;;
-        arm64) [ -n "$arm64_wine" ] ;;
-    esac
-}
-
-# A Wine session for the build directory; the work directory goes at the end.
+# A Wine session for the build directory, for the ARM64 programs under the
+# Wine of the arm64 Debian; the work directory goes at the end.
 session() {
-    MOXVANE_ARM64_WINE=$(wine_of "$1") wine_session_start "$2"
+    local arm64_wine=
+    if [ "$1" = arm64 ]; then
+        arm64_wine=$ARM64_WINE
+    fi
+    MOXVANE_ARM64_WINE=$arm64_wine wine_session_start "$2"
     trap 'wine_session_end; rm -rf "$work"' EXIT
 }
 
 build() {
     local bundle=$1 dir=$work/build-$1
-    ! runs_here "$bundle" || session "$bundle" "$dir"
-    # The ARM64 run-time and Wine are this work tree's, made once.
-    local options=()
-    [ "$bundle" != arm64 ] || options=(-DMOXVANE_ARM64_RUNTIME="$PWD/build/arm64-runtime"
-                                       -DMOXVANE_ARM64_WINE="$PWD/scripts/arm64-wine.sh")
-    cmake -S "$work/source" -B "$dir" --toolchain "$work/source/cmake/${TOOLCHAIN[$bundle]}.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel "${options[@]}" >/dev/null
-    cmake --build "$dir" --target Moxvane ResourceTests ProgramImageTests -j "$(nproc)" >/dev/null
+    if [ "${RUNS[${BUILD_OF[$bundle]}]}" = yes ]; then
+        session "$bundle" "$dir"
+    fi
+    release_build "$bundle" "$work/source" "$dir" Moxvane ResourceTests ProgramImageTests
     version=$(cat "$dir/version.txt")
 }
 
 # Signed in place, so that the tests below check the signed program. The
-# signing time is the commit's, which keeps the signature reproducible.
+# signing time is the commit's, which keeps the signature reproducible; a
+# time stamp is checked against the time-stamping server's certificates.
 sign() {
     local exe=$work/build-$1/ui/Moxvane.exe
     local args=(-pkcs12 "$signing_file" -h sha256 -n Moxvane -time "$SOURCE_DATE_EPOCH")
-    [ -z "$password_file" ] || args+=(-readpass "$password_file")
+    if [ -n "$password_file" ]; then
+        args+=(-readpass "$password_file")
+    fi
+    local verify_args=(-CAfile "$work/certificates.pem")
+    if [ -n "$timestamp_url" ]; then
+        args+=(-ts "$timestamp_url")
+        verify_args+=(-TSA-CAfile "$timestamp_ca")
+    fi
     osslsigncode sign "${args[@]}" -in "$exe" -out "$work/signed.exe" >"$work/sign.log" 2>&1 ||
-        fail "signing failed: $(tail -1 "$work/sign.log")"
-    openssl pkcs12 -in "$signing_file" -passin "$(password_option)" -nokeys \
+        fail "$1: signing failed: $(grep -m1 -iE 'error|fail' "$work/sign.log" || tail -1 "$work/sign.log")"
+    local password
+    password=$(password_option)
+    openssl pkcs12 -in "$signing_file" -passin "$password" -nokeys \
         -out "$work/certificates.pem" 2>/dev/null
-    osslsigncode verify -in "$work/signed.exe" -CAfile "$work/certificates.pem" \
-        >"$work/verify.log" 2>&1 ||
-        fail "the signature does not verify: $(grep -m1 -iE 'error|fail' "$work/verify.log")"
+    osslsigncode verify -in "$work/signed.exe" "${verify_args[@]}" >"$work/verify.log" 2>&1 ||
+        fail "$1: the signature does not verify: $(grep -m1 -iE 'error|fail' "$work/verify.log")"
+    if [ -n "$timestamp_url" ] &&
+        ! grep -q '^Timestamp Server Signature verification: ok' "$work/verify.log"; then
+        fail "$1: $timestamp_url gave no valid time stamp: $(grep -m1 -i 'timestamp' "$work/verify.log")"
+    fi
     mv "$work/signed.exe" "$exe"
     echo "$1: signed and verified: $(grep -m1 'Subject:' "$work/verify.log" | sed 's/^[[:space:]]*//')"
 }
 
+# Where the bundle's programs cannot start here, what_runs_here has said so.
 run_tests() {
     local dir=$work/build-$1
-    if ! runs_here "$1"; then
-        echo "!!!!! $1: image and resource tests NOT RUN: this machine cannot start its programs !!!!!"
-        return
+    if [ "${RUNS[${BUILD_OF[$1]}]}" = no ]; then
+        return 0
     fi
-    ctest --test-dir "$dir" -R '^(ResourceTests|ProgramImageTests)$' \
-        --output-on-failure >"$work/tests.log" 2>&1 || {
+    if ! ctest --test-dir "$dir" -R '^(ResourceTests|ProgramImageTests)$' \
+        --output-on-failure >"$work/tests.log" 2>&1; then
         cat "$work/tests.log" >&2
         fail "$1: the image or resource tests failed"
-    }
+    fi
 }
 
 # The texts come from the committed sources too, with Windows line ends.
@@ -125,39 +145,49 @@ bundle() {
         "$work/source/docs/bundle/README.txt" >"$stage/README.txt"
     chmod 644 "$stage"/*
     touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
-    (cd "$stage" && TZ=UTC zip -q -X -D "$work/out/$name" Moxvane.exe LICENSE README.txt)
+    cd "$stage"
+    TZ=UTC zip -q -X -D "$work/out/$name" Moxvane.exe LICENSE README.txt
+    cd "$repo"
 }
 
-# One list for all bundles: the zips, then each exe under its bundle's name.
+# One list for all: the zips, each exe under its bundle's name, BUILDINFO.
 checksums() {
     local zips=("${bundles[@]/#/Moxvane-$version-}") exes=("${bundles[@]/%//Moxvane.exe}")
-    (cd "$work/out" && sha256sum "${zips[@]/%/.zip}" &&
-        cd "$work/stage" && sha256sum "${exes[@]}") >"$work/out/SHA256SUMS"
+    cd "$work/out"
+    sha256sum "${zips[@]/%/.zip}" >"$work/SHA256SUMS"
+    cd "$work/stage"
+    sha256sum "${exes[@]}" >>"$work/SHA256SUMS"
+    cd "$work/out"
+    sha256sum BUILDINFO >>"$work/SHA256SUMS"
+    mv "$work/SHA256SUMS" "$work/out/SHA256SUMS"
+    cd "$repo"
 }
 
-# The ARM64 compiler and run-time, where this machine can have them.
-check_arm64_tools() {
-    if [ -f build/arm64-not-installed.txt ] || ! scripts/arm64-runtime.sh; then
-        echo "!!!!! arm64: NO ARM64 BUNDLE: this machine has no ARM64 compiler or run-time !!!!!" >&2
-        bundles=(win64 win32)
-    fi
-}
-
-[ -z "$signing_file" ] || check_signing_input
+if [ -n "$timestamp_url" ] && [ -z "$signing_file" ]; then
+    fail "SIGN_TIMESTAMP_URL needs SIGN_PKCS12: only a signature can be time-stamped"
+fi
+if [ -n "$signing_file" ]; then
+    check_signing_input
+fi
 scripts/install-deps.sh
-check_arm64_tools
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
+what_runs_here_for "${RELEASE_BUNDLES[@]}"
+mapfile -t bundles < <(buildable_bundles)
+commit=$(git rev-parse HEAD)
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 work=$(mktemp -d /tmp/moxvane-release.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/source" "$work/out"
-git archive HEAD | tar -x -C "$work/source"
+git archive "$commit" | tar -x -C "$work/source"
 for name in "${bundles[@]}"; do
     build "$name"
-    [ -z "$signing_file" ] || sign "$name"
+    if [ -n "$signing_file" ]; then
+        sign "$name"
+    fi
     run_tests "$name"
     bundle "$name"
 done
+write_buildinfo "$work/out/BUILDINFO" "$commit" "${bundles[@]}"
 checksums
 mkdir -p "$out"
 for file in "$work"/out/*; do

@@ -5,6 +5,8 @@
 # (tests/ui/dark-scheme.reg: yellow window text on black, white button text on
 # purple). PRESET picks the build (default mingw, x64; mingw-x86 for the x86
 # program, mingw-arm64 for the ARM64 one, under the arm64 Debian's Wine).
+# Under a minute for x64 once built; it stops where the preset's programs
+# cannot start here, with the reason (lib/runs-here.sh).
 # Usage: scripts/screenshot.sh [default|dark] [OUTPUT.png] [PRESET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,12 +18,23 @@ dark) out=${2:-docs/screenshot-dark.png} ;;
 *) echo "usage: scripts/screenshot.sh [default|dark] [OUTPUT.png] [PRESET]" >&2; exit 2 ;;
 esac
 preset=${3:-mingw}
+declare -A BUILD=([mingw]=x64 [mingw-clang]=x64 [mingw-x86]=x86 [mingw-arm64]=arm64)
+build=${BUILD[$preset]:-}
+if [ -z "$build" ]; then
+    echo "screenshot.sh: no preset '$preset': mingw, mingw-clang, mingw-x86 or mingw-arm64" >&2
+    exit 2
+fi
 
 scripts/install-deps.sh
-if [ "$preset" = mingw-arm64 ]; then
-    scripts/arm64-runtime.sh
-    scripts/arm64-wine.sh make
-    export MOXVANE_ARM64_WINE=$repo/scripts/arm64-wine.sh
+source scripts/lib/wine-session.sh
+source scripts/lib/runs-here.sh
+what_runs_here "$build"
+if [ "${RUNS[$build]}" = no ]; then
+    echo "screenshot.sh: the $preset programs cannot start here: ${WHY_NOT[$build]}" >&2
+    exit 1
+fi
+if [ "$build" = arm64 ]; then
+    export MOXVANE_ARM64_WINE=$ARM64_WINE
 fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Moxvane -j "$(nproc)"
@@ -30,16 +43,16 @@ work=$PWD/build/$preset/screenshot
 rm -rf "$work"
 mkdir -p "$work"
 cp "build/$preset/ui/Moxvane.exe" "$work"
-source scripts/wine-session.sh
 wine_session_start "$work"
-tests/ui/xvfb.sh "$work" start
-trap 'tests/ui/xvfb.sh "$work" stop; wine_session_end' EXIT
-export DISPLAY=:$(cat "$work/xvfb.display")
+"$repo/scripts/lib/xvfb.sh" "$work" start
+trap '"$repo/scripts/lib/xvfb.sh" "$work" stop; wine_session_end' EXIT
+DISPLAY=:$(cat "$work/xvfb.display")
+export DISPLAY
 cd "$work"  # no reg.exe here to shadow Wine's own
 if [ "$scheme" = dark ]; then
-    windows_run reg import "$repo/tests/ui/dark-scheme.reg" >/dev/null 2>&1 </dev/null
+    "$windows_run" reg import "$repo/tests/ui/dark-scheme.reg" >/dev/null 2>&1 </dev/null
 fi
-windows_run explorer /desktop=Moxvane,640x400 Moxvane.exe >/dev/null 2>&1 </dev/null &
+"$windows_run" explorer /desktop=Moxvane,640x400 Moxvane.exe >/dev/null 2>&1 </dev/null &
 # The window, once shown, a moment to paint (emulated, it takes a while).
 timeout 120 xdotool search --sync --name '^Moxvane$' >/dev/null
 sleep 3

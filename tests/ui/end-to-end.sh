@@ -9,10 +9,11 @@
 set -euo pipefail
 program=$1 probe=$2 planted=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-scripts=$(cd "$here/../../scripts" && pwd)
-xvfb=$here/xvfb.sh
+lib=$(cd "$here/../../scripts/lib" && pwd)
+xvfb=$lib/xvfb.sh
 export WINEPREFIX=$work/prefix
-source "$scripts/wine-environment.sh"
+# shellcheck source=wine-environment.sh
+source "$lib/wine-environment.sh"
 
 readonly PREFERENCES='Software\Microsoft\MediaPlayer\Preferences'
 readonly APPLIED=$'Success! --> WMP Scripting disabled
@@ -30,7 +31,7 @@ failures=0
 # keep a pipe open long after the program ends.
 windows() {
     local status=0
-    windows_run "$@" >"$work/output" 2>&1 </dev/null || status=$?
+    "$windows_run" "$@" >"$work/output" 2>&1 </dev/null || status=$?
     tr -d '\r' <"$work/output"
     return "$status"
 }
@@ -58,8 +59,12 @@ click_box_ok() { click_rect "$(probe box-rect 1)"; }
 
 # Wine's own reg tool runs as a 64-bit program.
 stored_value() {
-    windows reg query "HKCU\\$PREFERENCES" /v PlayerScriptCommandsEnabled |
-        grep -o 'PlayerScriptCommandsEnabled.*' | tr -s ' ' || echo absent
+    local value=absent
+    if "$windows_run" reg query "HKCU\\$PREFERENCES" /v PlayerScriptCommandsEnabled \
+        >"$work/output" 2>&1 </dev/null; then
+        value=$(tr -d '\r' <"$work/output" | grep -o 'PlayerScriptCommandsEnabled.*' | tr -s ' ')
+    fi
+    echo "$value"
 }
 
 # Checks the box that the last action opened, then closes it with the
@@ -72,7 +77,7 @@ expect_box() {
 
 # Starts Moxvane.exe from the directory given (the work directory by default).
 start_program() {
-    (cd "${1:-$work}" && windows_run Moxvane.exe >/dev/null 2>&1 </dev/null) &
+    (cd "${1:-$work}" && "$windows_run" Moxvane.exe >/dev/null 2>&1 </dev/null) &
     program_pid=$!
     probe form >/dev/null
     desktop=$(xdotool search --sync --name 'Wine desktop' | head -1)
@@ -135,14 +140,15 @@ text_on_screen() {
 prepare_prefix() {
     rm -rf "$work"
     mkdir -p "$work"
-    trap 'wineserver -k 2>/dev/null || true; "$xvfb" "$work" stop' EXIT
+    trap '"$in_wine" wineserver -k 2>/dev/null || true; "$xvfb" "$work" stop' EXIT
     "$xvfb" "$work" start
-    export DISPLAY=:$(cat "$work/xvfb.display")
+    DISPLAY=:$(cat "$work/xvfb.display")
+    export DISPLAY
     cp "$program" "$work/Moxvane.exe"
     cp "$probe" "$work/WindowProbe.exe"
     cd "$work"  # no reg.exe here to shadow Wine's own
-    "$scripts/wine-prefix.sh" "$WINEPREFIX"
-    wineserver -p
+    "$lib/wine-prefix.sh" "$WINEPREFIX"
+    "$in_wine" wineserver -p
     # One virtual desktop window holds the program, its boxes and the focus.
     windows reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
     windows reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
@@ -265,7 +271,7 @@ planted_dll_session() {
     press alt+F4
     expect_program_ends "Alt+F4 beside planted DLLs"
     expect "no planted DLL loaded, also through a planted manifest" "" \
-        "$(cd "$folder" && ls -- *.loaded 2>/dev/null | tr '\n' ' ')"
+        "$(find "$folder" -maxdepth 1 -name '*.loaded' -printf '%f ')"
 }
 
 prepare_prefix

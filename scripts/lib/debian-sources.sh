@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that make Debian chroots or fetch Debian's sources:
 # this machine's release and where its packages come from, read from its apt
 # sources in either format (debian.sources or sources.list).

@@ -1,0 +1,106 @@
+# shellcheck shell=bash
+# Sourced by release.sh and verify-release.sh: the one way a release's
+# Moxvane.exe is built, so that anyone can build it again from the same
+# commit and get the same bytes, and the record of what shaped those bytes
+# (BUILDINFO, after Debian's .buildinfo).
+#   RELEASE_BUNDLES                the bundles, in their order
+#   BUILD_OF[BUNDLE]               the build it comes from (lib/runs-here.sh)
+#   what_runs_here_for BUNDLE...   what_runs_here for their builds
+#   buildable_bundles              those this machine can build, a line each
+#   release_build BUNDLE SOURCE DIR TARGET...
+#                                  configures SOURCE in DIR with the release's
+#                                  flags and builds the targets
+#   write_buildinfo FILE COMMIT BUNDLE...
+#   buildinfo_field FILE NAME      one field's value; the tools' list is
+#                                  buildinfo_tools FILE, this machine's
+#                                  release_tools
+# shellcheck source=runs-here.sh
+source "$(dirname "${BASH_SOURCE[0]}")/runs-here.sh"
+RELEASE_BUNDLES=(win64 win32 arm64)
+declare -A BUILD_OF=([win64]=x64 [win32]=x86 [arm64]=arm64)
+declare -A RELEASE_TOOLCHAIN=([win64]=mingw-w64-x86_64 [win32]=mingw-w64-i686
+                              [arm64]=mingw-w64-aarch64-clang)
+# The Debian packages whose versions shape the exes: mingw-w64's headers,
+# run-time and import libraries, the compilers, linkers and resource
+# compilers, and the build system.
+release_packages=(mingw-w64-common mingw-w64-x86-64-dev mingw-w64-i686-dev
+                  gcc-mingw-w64-base gcc-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-win32
+                  gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
+                  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+                  clang-19 lld-19 llvm-19 cmake)
+
+what_runs_here_for() {
+    local bundle builds=()
+    for bundle in "$@"; do
+        builds+=("${BUILD_OF[$bundle]}")
+    done
+    what_runs_here "${builds[@]}"
+}
+
+buildable_bundles() {
+    local bundle
+    for bundle in "${RELEASE_BUNDLES[@]}"; do
+        if [ "${COMPILES[${BUILD_OF[$bundle]}]}" = yes ]; then
+            echo "$bundle"
+        fi
+    done
+}
+
+release_build() {
+    local bundle=$1 source=$2 dir=$3
+    shift 3
+    # The ARM64 run-time and Wine are this work tree's, made once.
+    local options=()
+    if [ "$bundle" = arm64 ]; then
+        options=(-DMOXVANE_ARM64_RUNTIME="$runs_here_repo/build/arm64-runtime"
+                 -DMOXVANE_ARM64_WINE="$ARM64_WINE")
+    fi
+    cmake -S "$source" -B "$dir" --toolchain "$source/cmake/${RELEASE_TOOLCHAIN[$bundle]}.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel "${options[@]}" >/dev/null
+    cmake --build "$dir" --target "$@" -j "$(nproc)" >/dev/null
+}
+
+# " NAME (= VERSION)" for each of the packages installed here, a line each.
+release_tools() {
+    local package version
+    for package in "${release_packages[@]}"; do
+        version=$(dpkg-query -W -f='${Version}' "$package" 2>/dev/null || true)
+        if [ -n "$version" ]; then
+            echo " $package (= $version)"
+        fi
+    done
+}
+
+# The source packages the ARM64 run-time was built from, as its ready file
+# records them.
+arm64_runtime_sources() {
+    sed 's/^/ /; s/, /\n /g' "$runs_here_repo/build/arm64-runtime/ready"
+}
+
+write_buildinfo() {
+    local file=$1 commit=$2
+    shift 2
+    {
+        echo "Format: 1.0"
+        echo "Source: moxvane"
+        echo "Commit: $commit"
+        echo "Source-Date-Epoch: $SOURCE_DATE_EPOCH"
+        echo "Bundles: $*"
+        echo "Build-Architecture: $(dpkg --print-architecture)"
+        echo "Installed-Build-Tools:"
+        release_tools
+        if [[ " $* " == *" arm64 "* ]]; then
+            echo "ARM64-Runtime-Sources:"
+            arm64_runtime_sources
+        fi
+    } >"$file"
+}
+
+buildinfo_field() {
+    sed -n "s/^$2: //p" "$1"
+}
+
+# The tools' list of a BUILDINFO file, as release_tools prints it.
+buildinfo_tools() {
+    sed -n '/^Installed-Build-Tools:$/,/^[^ ]/ { /^ /p }' "$1"
+}
