@@ -168,7 +168,9 @@ verified() {
         check "verify-release refuses the $name release" "failed 0 1" \
             "$(if [ "$status" -ne 0 ]; then echo failed; else echo 0; fi) $reproduced $not_reproduced"
     fi
-    if [ "$status" -ne 0 ] && [ "$expected" = reproduced ]; then
+    if [ "$expected" = refused ]; then
+        grep ': NOT REPRODUCED' "$work/verify-release.log" | sed 's/^/  /' || true
+    elif [ "$status" -ne 0 ]; then
         cat "$work/verify-release.log"
     fi
 }

@@ -90,9 +90,14 @@ compare() {
     if ! osslsigncode extract-signature -in "$released" -out "$work/$bundle.signature" \
         >"$work/osslsigncode.log" 2>&1; then
         mismatch "$bundle/Moxvane.exe" "its signature cannot be read ($(tail -n 1 "$work/osslsigncode.log"))"
-    elif ! osslsigncode attach-signature -sigin "$work/$bundle.signature" -in "$built" \
-        -out "$work/$bundle-attached.exe" >"$work/osslsigncode.log" 2>&1; then
-        mismatch "$bundle/Moxvane.exe" "its signature does not fit the build of $commit ($(grep -m1 -iE 'error|fail|mismatch' "$work/osslsigncode.log" || tail -n 1 "$work/osslsigncode.log"))"
+        return 0
+    fi
+    # attach-signature also checks the signer's chain of trust, which is not
+    # the question here (Windows answers it): the bytes it writes are.
+    osslsigncode attach-signature -sigin "$work/$bundle.signature" -in "$built" \
+        -out "$work/$bundle-attached.exe" >"$work/osslsigncode.log" 2>&1 || true
+    if [ ! -f "$work/$bundle-attached.exe" ]; then
+        mismatch "$bundle/Moxvane.exe" "its signature cannot be attached to the build of $commit ($(grep -m1 -iE 'error|fail|mismatch' "$work/osslsigncode.log" || tail -n 1 "$work/osslsigncode.log"))"
     elif cmp -s "$released" "$work/$bundle-attached.exe"; then
         echo "$bundle/Moxvane.exe: reproduced (signed: the build of $commit with the release's signature)"
     else

@@ -74,7 +74,7 @@ release_tools() {
 # The source packages the ARM64 run-time was built from, as its ready file
 # records them.
 arm64_runtime_sources() {
-    sed 's/^/ /; s/, /\n /g' "$runs_here_repo/build/arm64-runtime/ready"
+    sed 's/, /\n/g' "$runs_here_repo/build/arm64-runtime/ready" | sed 's/^\([^ ]*\) \(.*\)$/ \1 (= \2)/'
 }
 
 write_buildinfo() {
