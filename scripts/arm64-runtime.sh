@@ -16,6 +16,7 @@ resource=$home/resource
 target=aarch64-w64-mingw32
 jobs=$(($(nproc) + 1))
 source "$repo/scripts/lib/debian-sources.sh"
+source "$repo/scripts/lib/steps.sh"
 
 fail() { echo "arm64-runtime: $*" >&2; exit 1; }
 
@@ -137,37 +138,18 @@ check_built() {
     done
 }
 
-# On failure: the step, and the end of its log.
 log=$home/build.log
-current_step=
-report_failure() {
-    local status=$?
-    if [ "$status" -eq 0 ] || [ -z "$current_step" ]; then
-        return "$status"
-    fi
-    echo "arm64-runtime: could not build it: $current_step failed; the end of $log:" >&2
-    tail -n 20 "$log" | sed 's/^/    /' >&2
-    return "$status"
-}
-
-step() {
-    current_step=$1
-    echo "== $1" >>"$log"
-    "$1" >>"$log" 2>&1
-}
-
 mkdir -p "$home"
 echo "arm64-runtime: building the ARM64 run-time from $wanted (a few minutes; log: $log)" >&2
 rm -rf "$sysroot" "$resource" "$home/build" "$home/ready" "$home/sources"
-: >"$log"
-trap report_failure EXIT
-step download_sources
-step unpack_sources
-step cmake_toolchain
-step build_mingw
-step build_builtins
-step build_cxx_runtime
-step check_built
-current_step=
+steps_begin "$log" "arm64-runtime: could not build it"
+step "downloading the sources" download_sources
+step "unpacking them" unpack_sources
+step "writing the CMake toolchain" cmake_toolchain
+step "building mingw-w64" build_mingw
+step "building compiler-rt's builtins" build_builtins
+step "building libunwind, libc++abi and libc++" build_cxx_runtime
+step "checking what was built" check_built
+steps_end
 rm -rf "$home/source" "$home/build" "$home/sources" "$home/apt"
 echo "$wanted" >"$home/ready"

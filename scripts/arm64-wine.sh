@@ -19,6 +19,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 home=$repo/build/arm64-wine
 root=$home/root
 source "$repo/scripts/lib/debian-sources.sh"
+source "$repo/scripts/lib/steps.sh"
 packages=(wine wine64 fonts-wine)
 in_root=(chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin
          DEBIAN_FRONTEND=noninteractive)
@@ -56,44 +57,32 @@ remove_root() {
     rm -f "$home/ready"
 }
 
-# On a failed step: which one, and the end of its log.
-log=$home/make.log
-current_step=
-report_failure() {
-    local status=$?
-    if [ "$status" -eq 0 ] || [ -z "$current_step" ]; then
-        return "$status"
+# An index that cannot be fetched is passed over: the install decides.
+install_wine() {
+    debian_sources | sed 's/^/deb /; s/$/ main/' >"$root/etc/apt/sources.list"
+    "${in_root[@]}" apt-get update -q || true
+    if ! "${in_root[@]}" apt-get install -y -q --no-install-recommends "${packages[@]}"; then
+        "${in_root[@]}" apt-get install -y -q --no-install-recommends -t "$debian_suite" \
+            "${packages[@]}"
     fi
-    echo "arm64-wine: could not make it: $current_step failed; the end of $log:" >&2
-    tail -n 15 "$log" | sed 's/^/    /' >&2
-    echo "arm64-wine: could not make it: $current_step failed ($(tail -n 1 "$log"))" >&2
-    return "$status"
+    "${in_root[@]}" apt-get clean
 }
 
+# Ready only once Wine has started in it, as arm64-wine.sh run starts it.
 make_root() {
     command -v debootstrap >/dev/null || fail "debootstrap is not installed"
     remove_root
     mkdir -p "$home"
+    local log=$home/make.log
     echo "arm64-wine: making an arm64 $debian_suite with Wine in $root (a few minutes; log: $log)" >&2
-    trap report_failure EXIT
-    current_step="debootstrap, first stage"
-    debootstrap --arch=arm64 --foreign --variant=minbase "$debian_suite" "$root" \
-        "$(debian_mirror)" >"$log" 2>&1
-    current_step="debootstrap, second stage"
-    chroot "$root" /debootstrap/debootstrap --second-stage >>"$log" 2>&1
-    current_step="installing Wine"
-    debian_sources | sed 's/^/deb /; s/$/ main/' >"$root/etc/apt/sources.list"
-    # An index that cannot be fetched is passed over: the install decides.
-    "${in_root[@]}" apt-get update -q >>"$log" 2>&1 || true
-    if ! "${in_root[@]}" apt-get install -y -q --no-install-recommends "${packages[@]}" >>"$log" 2>&1; then
-        "${in_root[@]}" apt-get install -y -q --no-install-recommends -t "$debian_suite" \
-            "${packages[@]}" >>"$log" 2>&1
-    fi
-    "${in_root[@]}" apt-get clean >>"$log" 2>&1
-    current_step="starting Wine in it"
-    unshare --mount --propagation private "$0" enter "$repo" /usr/lib/wine/wine64 --version \
-        >>"$log" 2>&1
-    current_step=
+    steps_begin "$log" "arm64-wine: could not make it"
+    step "debootstrap, first stage" debootstrap --arch=arm64 --foreign --variant=minbase \
+        "$debian_suite" "$root" "$(debian_mirror)"
+    step "debootstrap, second stage" chroot "$root" /debootstrap/debootstrap --second-stage
+    step "installing Wine" install_wine
+    step "starting Wine in it" unshare --mount --propagation private "$0" enter "$repo" \
+        /usr/lib/wine/wine64 --version
+    steps_end
     touch "$home/ready"
 }
 

@@ -1,0 +1,35 @@
+# shellcheck shell=bash
+# Sourced by the scripts that run long steps with their output in one log:
+#   steps_begin LOG WHAT     an empty LOG; from now on the script's exit after
+#                            a failed step names it, shows the end of LOG and
+#                            ends with one line: "WHAT: STEP failed (...)"
+#   step NAME COMMAND...     runs COMMAND (a function too, with set -e in
+#                            force) with its output added to LOG
+#   steps_end                every step has succeeded
+steps_begin() {
+    steps_log=$1 steps_what=$2 steps_current=
+    : >"$steps_log"
+    trap steps_report EXIT
+}
+
+step() {
+    steps_current=$1
+    shift
+    echo "== $steps_current" >>"$steps_log"
+    "$@" >>"$steps_log" 2>&1
+}
+
+steps_end() {
+    steps_current=
+}
+
+steps_report() {
+    local status=$?
+    if [ "$status" -eq 0 ] || [ -z "$steps_current" ]; then
+        return "$status"
+    fi
+    echo "$steps_what: $steps_current failed; the end of $steps_log:" >&2
+    tail -n 20 "$steps_log" | sed 's/^/    /' >&2
+    echo "$steps_what: $steps_current failed ($(tail -n 1 "$steps_log"))" >&2
+    return "$status"
+}
