@@ -70,9 +70,16 @@ signature_size() {
     od -An -tu4 -j$((directories + 4 * 8 + 4)) -N4 "$1" | tr -d ' '
 }
 
-# The first differing byte, as cmp names it.
+# Where two files first differ, or that one is shorter.
 first_difference() {
-    cmp "$1" "$2" 2>&1 | head -n 1 || true
+    local answer
+    answer=$(cmp "$1" "$2" 2>&1 || true)
+    if [[ $answer == *" differ: byte "* ]]; then
+        answer=${answer#* differ: byte }
+        echo "the first difference is at byte ${answer%%,*}"
+    else
+        echo "${answer##*: }"
+    fi
 }
 
 compare() {
