@@ -11,7 +11,7 @@
 #   3. In a third, a plain chroot whose root is no mount point, as a
 #      contributor's build root may be, `bash scripts/test.sh` must end green
 #      too, the ARM64 programs compiled only, with their loud line.
-# Not part of CI: it needs the mirror and takes 45 to 60 minutes. Run as root:
+# Not part of CI: it needs the mirror and takes 30 to 60 minutes. Run as root:
 #   bash scripts/check-fresh-machine.sh [COMMIT]      (default HEAD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
