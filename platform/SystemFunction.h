@@ -28,16 +28,17 @@ void Bind(HMODULE dll, const char* name, Function& function) noexcept {
     function = LookUpSystemFunction<Function>(dll, name);
 }
 
-template <typename Functions, void (*BindAll)(Functions&) noexcept>
+template <typename Functions, bool (*BindAll)(Functions&) noexcept>
 BOOL CALLBACK RunBindAll(INIT_ONCE*, void* functions, void**) noexcept {
-    BindAll(*static_cast<Functions*>(functions));
-    return TRUE;
+    return BindAll(*static_cast<Functions*>(functions)) ? TRUE : FALSE;
 }
 
 // A struct of function pointers that BindAll fills, once per process,
 // whichever thread asks first: a DLL it loads stays loaded, with one
-// reference, and no caller looks a function up again.
-template <typename Functions, void (*BindAll)(Functions&) noexcept>
+// reference, and no caller looks a function up again. BindAll returns false
+// where the answer may change (a DLL that failed to load): the next caller
+// then binds again.
+template <typename Functions, bool (*BindAll)(Functions&) noexcept>
 const Functions& BoundOnce() noexcept {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
     static Functions functions{};

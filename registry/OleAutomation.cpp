@@ -13,7 +13,9 @@ struct Functions {
     decltype(&::VariantChangeTypeEx) changeType;
 };
 
-void BindAll(Functions& functions) noexcept {
+// oleaut32 is on every supported Windows: where it could not be loaded (short
+// of memory, say), the next call tries again.
+bool BindAll(Functions& functions) noexcept {
     using platform::Bind;
     const HMODULE dll = platform::LoadSystemLibrary(L"oleaut32.dll");  // null: all stay null
     Bind(dll, "SysAllocString", functions.allocString);
@@ -21,6 +23,7 @@ void BindAll(Functions& functions) noexcept {
     Bind(dll, "VariantCopy", functions.copy);
     Bind(dll, "VariantClear", functions.clear);
     Bind(dll, "VariantChangeTypeEx", functions.changeType);
+    return dll != nullptr;
 }
 
 const Functions& Bound() {

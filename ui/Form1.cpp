@@ -97,13 +97,18 @@ bool LayOut(HWND form, Form1State& state) {
 }
 
 // Chooses the colours for the system's current settings; false where the
-// background brush cannot be made.
+// background brush cannot be made, and then the colours and brush stay as
+// they were.
 bool ChooseColours(Form1State& state) {
-    state.colours = CurrentForm1Colours();
-    const HBRUSH oldBackground = state.background;
-    state.background = CreateSolidBrush(state.colours.background);
-    DeleteObject(oldBackground);
-    return state.background != nullptr;
+    const Form1Colours colours = CurrentForm1Colours();
+    const HBRUSH background = CreateSolidBrush(colours.background);
+    if (background == nullptr) {
+        return false;
+    }
+    DeleteObject(state.background);
+    state.background = background;
+    state.colours = colours;
+    return true;
 }
 
 // Screen readers walk the controls in z-order, which creation made the
@@ -163,9 +168,12 @@ LRESULT OnEraseBackground(HWND form, HDC dc, const Form1State& state) {
 }
 
 // High contrast switched, or the system's colours changed: choose again and
-// repaint the window with all its controls.
+// repaint the window with all its controls. Where no brush can be made for
+// the new colours, the window keeps its old ones.
 void OnColoursChanged(HWND form, Form1State& state) {
-    ChooseColours(state);
+    if (!ChooseColours(state)) {
+        return;
+    }
     RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -192,8 +200,11 @@ LRESULT OnDpiChanged(HWND form, WPARAM wParam, LPARAM lParam, Form1State& state)
     return 0;
 }
 
-void OnActivate(HWND form, bool active, Form1State& state) {
-    if (active) {
+// As the dialog manager does: the focus goes back to the control that had it,
+// but never while the window is minimized, where Space would click a button
+// nobody sees.
+void OnActivate(HWND form, bool active, bool minimized, Form1State& state) {
+    if (active && !minimized) {
         SetFocus(state.focused);
     } else if (const HWND focus = GetFocus(); focus != nullptr && IsChild(form, focus)) {
         state.focused = focus;
@@ -212,6 +223,14 @@ Form1State* NewState(HICON icon) {
     return state;
 }
 
+// The form itself was given the focus (restored from minimized, say): it
+// passes it on to the saved control.
+void OnSetFocus(HWND form, const Form1State& state) {
+    if (!IsIconic(form)) {
+        SetFocus(state.focused);
+    }
+}
+
 void FreeState(Form1State* state) {
     DeleteObject(state->regularFont);
     DeleteObject(state->boldFont);
@@ -219,10 +238,11 @@ void FreeState(Form1State* state) {
     HeapFree(GetProcessHeap(), 0, state);
 }
 
-void OnDestroy(HWND form, Form1State* state) {
+// The last message, after the controls are gone: only then may their fonts
+// and the brush they paint with be freed.
+void OnNcDestroy(HWND form, Form1State* state) {
     SetWindowLongPtrW(form, GWLP_USERDATA, 0);
     FreeState(state);
-    PostQuitMessage(0);
 }
 
 LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -250,11 +270,17 @@ LRESULT CALLBACK Form1Proc(HWND form, UINT message, WPARAM wParam, LPARAM lParam
         case WM_DPICHANGED:
             return OnDpiChanged(form, wParam, lParam, *state);
         case WM_ACTIVATE:
-            OnActivate(form, LOWORD(wParam) != WA_INACTIVE, *state);
+            OnActivate(form, LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0, *state);
+            return 0;
+        case WM_SETFOCUS:
+            OnSetFocus(form, *state);
             return 0;
         case WM_DESTROY:
-            OnDestroy(form, state);
+            PostQuitMessage(0);
             return 0;
+        case WM_NCDESTROY:
+            OnNcDestroy(form, state);
+            return DefWindowProcW(form, message, wParam, lParam);
         default:
             return DefWindowProcW(form, message, wParam, lParam);
     }

@@ -14,13 +14,14 @@ struct User32Functions {
     UINT(WINAPI* dpiForWindow)(HWND);
 };
 
-void BindUser32(User32Functions& functions) noexcept {
+bool BindUser32(User32Functions& functions) noexcept {
     using platform::Bind;
     const HMODULE dll = GetModuleHandleW(L"user32.dll");
     Bind(dll, "AdjustWindowRectExForDpi", functions.adjustForDpi);
     Bind(dll, "GetWindowDpiAwarenessContext", functions.contextOf);
     Bind(dll, "AreDpiAwarenessContextsEqual", functions.contextsEqual);
     Bind(dll, "GetDpiForWindow", functions.dpiForWindow);
+    return true;
 }
 
 const User32Functions& User32() {
@@ -28,16 +29,18 @@ const User32Functions& User32() {
 }
 
 // Windows 8.1's, in shcore.dll: loaded only where Windows 10's are missing.
+// Windows 7 has no shcore.dll at all, so a failed load is the final answer.
 struct ShcoreFunctions {
     HRESULT(WINAPI* processAwareness)(HANDLE, int*);
     HRESULT(WINAPI* dpiForMonitor)(HMONITOR, int, UINT*, UINT*);
 };
 
-void BindShcore(ShcoreFunctions& functions) noexcept {
+bool BindShcore(ShcoreFunctions& functions) noexcept {
     using platform::Bind;
     const HMODULE dll = platform::LoadSystemLibrary(L"shcore.dll");
     Bind(dll, "GetProcessDpiAwareness", functions.processAwareness);
     Bind(dll, "GetDpiForMonitor", functions.dpiForMonitor);
+    return true;
 }
 
 const ShcoreFunctions& Shcore() {

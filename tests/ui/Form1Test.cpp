@@ -198,8 +198,31 @@ TEST_P(Form1Test, EveryTextFitsItsControl) {
     }
 }
 
-// The window's fonts and brush are gone once it is: GDI objects cannot leak with it.
-TEST_P(Form1Test, ClosingFreesTheFontsAndTheBackgroundBrush) {
+// Whether a control's font and the window's brush still existed as the
+// control was destroyed: a font must outlive the control that draws with it.
+struct SeenAtDestroy {
+    WNDPROC original;
+    HGDIOBJ font, brush;
+    bool fontAlive, brushAlive;
+};
+
+SeenAtDestroy& Seen() {
+    static SeenAtDestroy seen{};
+    return seen;
+}
+
+LRESULT CALLBACK RecordAtDestroy(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    SeenAtDestroy& seen = Seen();
+    if (message == WM_DESTROY) {
+        seen.fontAlive = GetObjectType(seen.font) == OBJ_FONT;
+        seen.brushAlive = GetObjectType(seen.brush) == OBJ_BRUSH;
+    }
+    return CallWindowProcW(seen.original, control, message, wParam, lParam);
+}
+
+// The window's fonts and brush are gone once it is, not before its controls:
+// GDI objects cannot leak with it, nor be used after they are freed.
+TEST_P(Form1Test, ClosingFreesTheFontsAndTheBackgroundBrushAfterTheControls) {
     const HDC dc = CreateCompatibleDC(nullptr);
     const auto background = reinterpret_cast<HGDIOBJ>(
         SendMessageW(form_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -210,8 +233,14 @@ TEST_P(Form1Test, ClosingFreesTheFontsAndTheBackgroundBrush) {
     ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(regular));
     ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(bold));
     ASSERT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(background));
+    const HWND label = GetDlgItem(form_, ui::ID_LABEL2);
+    Seen() = {reinterpret_cast<WNDPROC>(GetWindowLongPtrW(label, GWLP_WNDPROC)), regular,
+              background, false, false};
+    SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordAtDestroy));
     testing_support::CloseForm(form_);
     form_ = nullptr;
+    EXPECT_TRUE(Seen().fontAlive) << "Label2's font was freed before Label2";
+    EXPECT_TRUE(Seen().brushAlive) << "the brush was freed before Label2";
     EXPECT_EQ(0u, GetObjectType(regular));
     EXPECT_EQ(0u, GetObjectType(bold));
     EXPECT_EQ(0u, GetObjectType(background));
@@ -443,9 +472,25 @@ TEST(Form1StartTest, IsNotMadeWithoutAllItsControls) {
     EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+// The brush and colours the labels paint with, as WM_CTLCOLORSTATIC answers.
+struct LabelPaint {
+    DWORD brushType;
+    COLORREF fill, text;
+};
+
+LabelPaint LabelPaintOf(HWND form, HDC dc) {
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(GetDlgItem(form, ui::ID_LABEL2))));
+    LOGBRUSH fill{};
+    GetObjectW(brush, sizeof fill, &fill);
+    return {GetObjectType(brush), fill.lbColor, GetTextColor(dc)};
+}
+
 // A system colour change reaches the window: with white control text, which
 // cannot be read on the grey, the labels take the system's pair for text on a
-// window, not the button pair.
+// window, not the button pair. A later change for which no brush can be made
+// (every GDI handle of the process in use) keeps that pair and its brush.
 TEST_P(Form1Test, LabelsFollowASystemColourChange) {
     const int elements[] = {COLOR_BTNTEXT, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_WINDOW};
     COLORREF original[4];
@@ -458,17 +503,26 @@ TEST_P(Form1Test, LabelsFollowASystemColourChange) {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageW(&message);
     }
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(form_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(GetDlgItem(form_, ui::ID_LABEL2))));
-    LOGBRUSH fill{};
-    GetObjectW(brush, sizeof fill, &fill);
-    const COLORREF text = GetTextColor(dc);
-    DeleteDC(dc);
+    const HDC dc = CreateCompatibleDC(nullptr);  // made before the handles run out
+    const LabelPaint followed = LabelPaintOf(form_, dc);
+    std::vector<HBRUSH> hoard;
+    for (HBRUSH brush = CreateSolidBrush(0); brush != nullptr && hoard.size() < 100000;
+         brush = CreateSolidBrush(0)) {
+        hoard.push_back(brush);
+    }
     SetSysColors(4, elements, original);
-    EXPECT_EQ(RGB(0, 0, 0), fill.lbColor);
-    EXPECT_EQ(RGB(255, 255, 0), text);
+    SendMessageW(form_, WM_SYSCOLORCHANGE, 0, 0);
+    const LabelPaint unchanged = LabelPaintOf(form_, dc);
+    for (const HBRUSH brush : hoard) {
+        DeleteObject(brush);
+    }
+    DeleteDC(dc);
+    EXPECT_EQ(RGB(0, 0, 0), followed.fill);
+    EXPECT_EQ(RGB(255, 255, 0), followed.text);
+    ASSERT_LT(hoard.size(), 100000u) << "no limit on GDI handles here";
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), unchanged.brushType);
+    EXPECT_EQ(RGB(0, 0, 0), unchanged.fill);
+    EXPECT_EQ(RGB(255, 255, 0), unchanged.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(AtDpi, Form1Test, testing::Values(96, 120, 144, 192));
@@ -506,6 +560,23 @@ TEST_F(Form1BehaviourTest, FocusStartsOnCommand1AndTabMovesBetweenTheButtonsOnly
     EXPECT_EQ(Button(ui::ID_COMMAND2), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND1), FALSE));
     EXPECT_EQ(Button(ui::ID_COMMAND1), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND2), FALSE));
     EXPECT_EQ(Button(ui::ID_COMMAND2), GetNextDlgTabItem(form_, Button(ui::ID_COMMAND1), TRUE));
+}
+
+// As the dialog manager does: activated while minimized, the window gives no
+// button the focus, where Space would click it unseen; once restored, the
+// focus it gets goes on to the button that had it.
+TEST_F(Form1BehaviourTest, FocusGoesBackToItsButtonOnlyWhenNotMinimized) {
+    SetFocus(Button(ui::ID_COMMAND2));
+    SendMessageW(form_, WM_ACTIVATE, WA_INACTIVE, 0);
+    ShowWindow(form_, SW_MINIMIZE);
+    SetFocus(nullptr);
+    SendMessageW(form_, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, TRUE), 0);
+    SendMessageW(form_, WM_SETFOCUS, 0, 0);
+    EXPECT_NE(Button(ui::ID_COMMAND1), GetFocus());
+    EXPECT_NE(Button(ui::ID_COMMAND2), GetFocus());
+    ShowWindow(form_, SW_RESTORE);
+    SetFocus(form_);
+    EXPECT_EQ(Button(ui::ID_COMMAND2), GetFocus());
 }
 
 // Tab and Shift+Tab first, as they make the dialog manager flag the focused
