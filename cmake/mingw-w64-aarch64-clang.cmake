@@ -3,12 +3,12 @@
 # one into the build tree (mingw-w64's headers, C run-time and import
 # libraries; compiler-rt's builtins; libunwind, libc++abi and libc++). The
 # program links only the import libraries and builtins of it. Its programs
-# run under the Wine of an arm64 Debian (scripts/arm64-wine.sh).
+# run under the Wine of an arm64 Debian (scripts/foreign-wine.sh).
 set(MINGW_ARCH aarch64)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 get_filename_component(repo ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
 set(MOXVANE_ARM64_RUNTIME ${repo}/build/arm64-runtime CACHE PATH "The ARM64 run-time that scripts/arm64-runtime.sh builds")
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MOXVANE_ARM64_RUNTIME MOXVANE_ARM64_WINE)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MOXVANE_ARM64_RUNTIME)
 if(NOT EXISTS ${MOXVANE_ARM64_RUNTIME}/ready)
     message(FATAL_ERROR "No ARM64 run-time in ${MOXVANE_ARM64_RUNTIME}: run scripts/arm64-runtime.sh")
 endif()
@@ -31,8 +31,4 @@ set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT} -stdlib=libc++")
 set(link_flags "-fuse-ld=lld -rtlib=compiler-rt -unwindlib=libunwind -Wno-unused-command-line-argument")
 set(CMAKE_EXE_LINKER_FLAGS_INIT ${link_flags})
 set(CMAKE_SHARED_LINKER_FLAGS_INIT ${link_flags})
-# Whatever runs the build's programs runs them in the arm64 Debian.
-set(MOXVANE_ARM64_WINE ${repo}/scripts/arm64-wine.sh CACHE FILEPATH "The script that runs commands in the arm64 Debian")
-set(MOXVANE_WINE_ENVIRONMENT /usr/bin/env;MOXVANE_ARM64_WINE=${MOXVANE_ARM64_WINE})
-set(CMAKE_CROSSCOMPILING_EMULATOR ${MOXVANE_WINE_ENVIRONMENT};${CMAKE_CROSSCOMPILING_EMULATOR})
 set(MOXVANE_COMPILER_BUILTINS ${MOXVANE_ARM64_RUNTIME}/resource/lib/windows/libclang_rt.builtins-aarch64.a)

@@ -19,6 +19,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # Every Windows program of the build (tests, build-time tools) runs in a
-# throwaway prefix, by default inside the build tree.
+# throwaway prefix, by default inside the build tree: x64 ones under this
+# machine's Wine, x86 and ARM64 ones under the Wine of an i386 or arm64
+# Debian (scripts/foreign-wine.sh).
 set(MOXVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for the build's Windows programs")
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;${MOXVANE_WINEPREFIX})
+if(MINGW_ARCH STREQUAL "i686")
+    set(MOXVANE_FOREIGN_WINE i386)
+elseif(MINGW_ARCH STREQUAL "aarch64")
+    set(MOXVANE_FOREIGN_WINE arm64)
+else()
+    set(MOXVANE_FOREIGN_WINE "")
+endif()
+set(MOXVANE_WINE_ENVIRONMENT /usr/bin/env;MOXVANE_FOREIGN_WINE=${MOXVANE_FOREIGN_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${MOXVANE_WINE_ENVIRONMENT};${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;${MOXVANE_WINEPREFIX})

@@ -9,6 +9,7 @@
 # On failure it names the step and shows the end of its log.
 #   arm64-runtime.sh              where it is not built yet
 set -euo pipefail
+shopt -s inherit_errexit
 repo=$(cd "$(dirname "$0")/.." && pwd)
 home=$repo/build/arm64-runtime
 sysroot=$home/sysroot
@@ -17,8 +18,6 @@ target=aarch64-w64-mingw32
 jobs=$(($(nproc) + 1))
 source "$repo/scripts/lib/debian-sources.sh"
 source "$repo/scripts/lib/steps.sh"
-
-fail() { echo "arm64-runtime: $*" >&2; exit 1; }
 
 version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || fail "$1 is not installed"; }
 mingw_version=$(version_of mingw-w64-common)
@@ -30,15 +29,14 @@ fi
 
 # Debian's source index, in a private apt state, as this machine has none.
 download_sources() {
-    local apt=$home/apt
-    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$home/sources"
-    debian_sources | sed 's/^/deb-src /; s/$/ main/' >"$apt/sources.list"
-    [ -s "$apt/sources.list" ] || fail "this machine's apt sources name no Debian mirror"
-    local options=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
-                   -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
-    apt-get "${options[@]}" update -q || true  # a missing index may not be needed
+    local lines
+    mapfile -t lines < <(debian_sources | sed 's/^/deb-src /; s/$/ main/')
+    [ "${#lines[@]}" -gt 0 ] || fail "this machine's apt sources name no Debian mirror"
+    private_apt "$home/apt" "${lines[@]}"
+    mkdir -p "$home/sources"
+    apt-get "${private_apt_options[@]}" update -q || true  # a missing index may not be needed
     cd "$home/sources"
-    apt-get "${options[@]}" source --download-only -q \
+    apt-get "${private_apt_options[@]}" source --download-only -q \
         "mingw-w64=$mingw_version" "llvm-toolchain-19=$llvm_version"
 }
 

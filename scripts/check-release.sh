@@ -14,12 +14,14 @@
 # - Unusable signing input, or a time-stamping server that cannot be
 #   reached, stops the release with a message and writes nothing.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 repo=$PWD
 source scripts/lib/wine-session.sh
 source scripts/lib/release-build.sh
 work=$(mktemp -d /tmp/moxvane-check-release.XXXXXX)
-trap 'scripts/lib/timestamp-server.sh stop "$work/tsa"; rm -rf "$work"' EXIT
+on_exit rm -rf "$work"
+on_exit scripts/lib/timestamp-server stop "$work/tsa"
 passed=0 failed=0
 
 check() {
@@ -42,7 +44,6 @@ exit_status() {
 # made the same program.
 what_runs_here_for "${RELEASE_BUNDLES[@]}"
 mapfile -t bundles < <(buildable_bundles)
-declare -A TESTED_BUILD=([win64]=build/mingw [win32]=build/mingw-x86 [arm64]=build/mingw-arm64)
 
 unpack() {
     local bundle
@@ -65,7 +66,7 @@ reproducible() {
     for bundle in "${bundles[@]}"; do
         if [ -z "$(git status --porcelain)" ]; then
             check "the released $bundle exe is the tested one" same \
-                "$(same_files "$work/first/$bundle/Moxvane.exe" "${TESTED_BUILD[$bundle]}/ui/Moxvane.exe")"
+                "$(same_files "$work/first/$bundle/Moxvane.exe" "build/${PRESET_OF[${BUILD_OF[$bundle]}]}/ui/Moxvane.exe")"
         else
             echo "skipped: the released $bundle exe is the tested one (the work tree has uncommitted changes)"
         fi
@@ -93,13 +94,10 @@ make_certificate() {
 }
 
 shows_window() {
-    local dir=$1 tested=${TESTED_BUILD[$2]}
-    local -x MOXVANE_ARM64_WINE=
-    if [ "$2" = arm64 ]; then
-        MOXVANE_ARM64_WINE=$ARM64_WINE
-    fi
+    local dir=$1 tested=build/${PRESET_OF[${BUILD_OF[$2]}]}
+    local -x MOXVANE_FOREIGN_WINE=${WINE_OF[${BUILD_OF[$2]}]}
     wine_session_start "$repo/$tested"
-    scripts/lib/xvfb.sh "$work" start
+    scripts/lib/xvfb "$work" start
     local display
     display=:$(cat "$work/xvfb.display")
     cp "$tested/tests/ui/WindowProbe.exe" "$dir/"
@@ -107,7 +105,7 @@ shows_window() {
     local size
     size=$(cd "$dir" && DISPLAY=$display "$windows_run" WindowProbe.exe form 2>/dev/null </dev/null | tr -d '\r')
     wine_session_end
-    scripts/lib/xvfb.sh "$work" stop
+    scripts/lib/xvfb "$work" stop
     echo "$size"
 }
 
@@ -137,11 +135,11 @@ signed() {
 
 # Time-stamped by the test's own server: each exe verifies with its stamp.
 stamped() {
-    scripts/lib/timestamp-server.sh start "$work/tsa"
+    scripts/lib/timestamp-server start "$work/tsa"
     SIGN_PKCS12=$work/signing.p12 SIGN_PASSWORD_FILE=$work/password \
         SIGN_TIMESTAMP_URL=$(cat "$work/tsa/url") SIGN_TIMESTAMP_CA=$work/tsa/tsa-cert.pem \
         scripts/release.sh "$work/stamped" >/dev/null
-    scripts/lib/timestamp-server.sh stop "$work/tsa"
+    scripts/lib/timestamp-server stop "$work/tsa"
     unpack "$work/stamped"
     local bundle
     for bundle in "${bundles[@]}"; do

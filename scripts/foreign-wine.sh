@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# An arm64 Debian of this machine's release with its own Wine, kept in the
-# build tree: it runs the ARM64 Windows programs on an x86-64 machine, through
-# qemu-user and the kernel's binfmt_misc. Made once (about 4 minutes), then
-# reused. Run as root.
-#   arm64-wine.sh make             makes it, where it is not made yet
-#   arm64-wine.sh run CMD [ARG...] runs CMD in it, in the current directory,
-#                                  with the caller's environment
-#   arm64-wine.sh remove           deletes it
+# A Debian of this machine's release for another architecture, with its own
+# Wine, kept in the build tree: the i386 one runs the x86 Windows programs,
+# the arm64 one the ARM64 ones. Made once with mmdebstrap (under a minute for
+# i386, a few for arm64 under emulation), then reused. Run as root.
+#   foreign-wine.sh ARCH make             makes it, where it is not made yet
+#   foreign-wine.sh ARCH run CMD [ARG...] runs CMD in it, in the current
+#                                         directory, with the caller's
+#                                         environment
+#   foreign-wine.sh ARCH remove           deletes it, and for i386 the
+#                                         emulation entry, where registered
+# ARCH is i386 or arm64. The kernel starts i386 programs itself where it can;
+# where it cannot, and for arm64 always, binfmt_misc hands them to qemu-user
+# (docs/setup.md says what that changes on the host and how to undo it).
 # Each run gets a mount namespace of its own: /proc, a /dev/shm, the host's
 # /tmp (with the X server's sockets) and the repository are mounted in that
 # namespace only, and the kernel undoes them when its last process ends, a
@@ -14,32 +19,123 @@
 # the root, so deleting it cannot reach through one into the host's files.
 # Where no private mount namespace can be made (a root that is no mount
 # point), make and run both fail at once and say so.
+# For tests: MOXVANE_I386_NATIVE=no takes this kernel for one that cannot
+# start i386 programs; MOXVANE_BINFMT_MISC names binfmt_misc's folder.
 set -euo pipefail
+shopt -s inherit_errexit
 repo=$(cd "$(dirname "$0")/.." && pwd)
-home=$repo/build/arm64-wine
-root=$home/root
 source "$repo/scripts/lib/debian-sources.sh"
 source "$repo/scripts/lib/steps.sh"
-packages=(wine wine64 fonts-wine)
-in_root=(chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin
-         DEBIAN_FRONTEND=noninteractive)
+source "$repo/scripts/lib/wine-environment.sh"
+arch=${1:-}
+home=$repo/build/$arch-wine
+root=$home/root
+binfmt=${MOXVANE_BINFMT_MISC:-/proc/sys/fs/binfmt_misc}
+i386_entry=$binfmt/moxvane-i386
+qemu_i386=$home/qemu-i386
+declare -A wine_package=([i386]=wine32 [arm64]=wine64)
 
-fail() {
-    echo "arm64-wine: $*" >&2
-    exit 1
+usage() {
+    echo "usage: foreign-wine.sh i386|arm64 make | run CMD [ARG...] | remove" >&2
+    exit 2
 }
 
-# The kernel hands arm64 programs to qemu-user; qemu-user-static registers it
-# with the F flag, so the root needs no copy of qemu.
-enable_qemu() {
-    local entry=/proc/sys/fs/binfmt_misc/qemu-aarch64
+mount_binfmt_misc() {
+    if [ ! -f "$binfmt/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || fail "binfmt_misc cannot be mounted here"
+    fi
+}
+
+# Debian registers qemu-aarch64 with the F flag, so the root needs no copy
+# of qemu.
+enable_arm64() {
+    local entry=$binfmt/qemu-aarch64 state
     [ -x /usr/bin/qemu-aarch64-static ] || fail "qemu-user-static is not installed"
-    [ -f /proc/sys/fs/binfmt_misc/register ] ||
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null ||
-        fail "binfmt_misc cannot be mounted here"
-    grep -qx enabled "$entry" 2>/dev/null || update-binfmts --enable qemu-aarch64 >/dev/null 2>&1 ||
-        fail "qemu-aarch64 cannot be registered with binfmt_misc"
-    grep -q '^flags: .*F' "$entry" || fail "qemu-aarch64 is registered without the F flag"
+    mount_binfmt_misc
+    state=$(cat "$entry" 2>/dev/null || true)
+    if [[ $state != enabled* ]]; then
+        update-binfmts --enable qemu-aarch64 >/dev/null 2>&1 ||
+            fail "qemu-aarch64 cannot be registered with binfmt_misc"
+        state=$(cat "$entry")
+    fi
+    [[ $state == *"flags: "*F* ]] || fail "qemu-aarch64 is registered without the F flag"
+}
+
+# A static i386 program of 93 bytes that only exits 0: whether this kernel
+# starts 32-bit x86 programs by itself. Replaced whole, and only where it
+# differs, as another run may be starting it.
+write_i386_probe() {
+    local elf_header='\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08'
+    elf_header+='\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0'
+    local program_header='\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0'
+    program_header+='\x05\0\0\0\0\x10\0\0'
+    local exit_0='\xb8\x01\0\0\0\x31\xdb\xcd\x80'
+    local probe=$home/i386-probe
+    printf '%b' "$elf_header" "$program_header" "$exit_0" >"$probe.$$"
+    chmod +x "$probe.$$"
+    if cmp -s "$probe.$$" "$probe"; then
+        rm "$probe.$$"
+    else
+        mv "$probe.$$" "$probe"
+    fi
+}
+
+# Bookworm's qemu-user 7.2 spends about 40 s of CPU starting each 32-bit Wine
+# process (it emulates Wine's address-space probes slowly); 10.0, from
+# bookworm-backports, under a second. Its static qemu-i386 is fetched once
+# into the build tree through a private apt state, so the host's packages and
+# apt sources stay as they are.
+fetch_qemu_i386() {
+    if [ -x "$qemu_i386" ]; then
+        return 0
+    fi
+    local apt=$home/apt
+    private_apt "$apt" "deb $(debian_mirror) $debian_suite-backports main"
+    apt-get "${private_apt_options[@]}" update -q >"$home/qemu.log" 2>&1 ||
+        fail "cannot read $debian_suite-backports for qemu-user (see $home/qemu.log)"
+    rm -rf "$apt/download"
+    mkdir -p "$apt/download"
+    env --chdir="$apt/download" apt-get "${private_apt_options[@]}" download -q \
+        "qemu-user/$debian_suite-backports" >>"$home/qemu.log" 2>&1 ||
+        fail "cannot download qemu-user from $debian_suite-backports (see $home/qemu.log)"
+    dpkg-deb -x "$apt"/download/qemu-user_*.deb "$apt/download/files"
+    cp "$apt/download/files/usr/bin/qemu-i386" "$qemu_i386.new"
+    mv "$qemu_i386.new" "$qemu_i386"
+    rm -rf "$apt/download"
+}
+
+# Debian registers no qemu-i386 on amd64, where most kernels start i386
+# programs themselves; where this one does not, the entry moxvane-i386 does
+# (magic and mask as Debian's qemu-user-static writes them for i386). One
+# left by an older set-up with another qemu is replaced.
+enable_i386() {
+    local state
+    state=$(cat "$i386_entry" 2>/dev/null || true)
+    if [[ $state == enabled*"interpreter $qemu_i386"$'\n'* ]]; then
+        return 0
+    fi
+    disable_i386
+    local status=0
+    if [ "${MOXVANE_I386_NATIVE:-}" = no ]; then
+        status=1
+    else
+        "$home/i386-probe" 2>/dev/null || status=$?
+    fi
+    if [ "$status" -eq 0 ]; then
+        return 0
+    fi
+    mount_binfmt_misc
+    fetch_qemu_i386
+    local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    echo ":moxvane-i386:M::$magic:$mask:$qemu_i386:F" 2>/dev/null >"$binfmt/register" ||
+        fail "this kernel cannot start i386 programs, and qemu-i386 cannot be registered with binfmt_misc"
+}
+
+disable_i386() {
+    if [ -f "$i386_entry" ]; then
+        echo -1 >"$i386_entry"
+    fi
 }
 
 # A private mount namespace needs a root that is a mount point: in a plain
@@ -50,45 +146,48 @@ check_namespace() {
 
 # Never deletes through a mount; see above for why there is none to find.
 remove_root() {
-    if findmnt -rn -o TARGET | grep -q "^$root\(/\|$\)"; then
+    local mounts
+    mounts=$(findmnt -rn -o TARGET)
+    if grep -q "^$root\(/\|$\)" <<<"$mounts"; then
         fail "something is mounted below $root; not deleting it"
     fi
     rm -rf --one-file-system "$root"
     rm -f "$home/ready"
 }
 
-# An index that cannot be fetched is passed over: the install decides.
-install_wine() {
-    debian_sources | sed 's/^/deb /; s/$/ main/' >"$root/etc/apt/sources.list"
-    "${in_root[@]}" apt-get update -q || true
-    if ! "${in_root[@]}" apt-get install -y -q --no-install-recommends "${packages[@]}"; then
-        "${in_root[@]}" apt-get install -y -q --no-install-recommends -t "$debian_suite" \
-            "${packages[@]}"
+# Every source of this machine's Debian; where one cannot be fetched (a
+# mirror in the middle of a sync), the release's own suite alone.
+make_with_mmdebstrap() {
+    local options=(--mode=root --variant=apt --arch="$arch" --include="wine,${wine_package[$arch]},fonts-wine"
+                   --aptopt='APT::Install-Recommends "false"' "$debian_suite" "$root")
+    local sources
+    mapfile -t sources < <(debian_sources | sed 's/^/deb /; s/$/ main/')
+    local status=0
+    mmdebstrap "${options[@]}" "${sources[@]}" || status=$?
+    if [ "$status" -ne 0 ]; then
+        echo "mmdebstrap failed with every source; now with $debian_suite alone"
+        rm -rf --one-file-system "$root"
+        mmdebstrap "${options[@]}" "deb $(debian_mirror) $debian_suite main"
     fi
-    "${in_root[@]}" apt-get clean
 }
 
-# Ready only once Wine has started in it, as arm64-wine.sh run starts it.
+# Ready only once Wine has started in it, as foreign-wine.sh run starts it.
 make_root() {
-    command -v debootstrap >/dev/null || fail "debootstrap is not installed"
+    command -v mmdebstrap >/dev/null || fail "mmdebstrap is not installed"
     remove_root
-    mkdir -p "$home"
     local log=$home/make.log
-    echo "arm64-wine: making an arm64 $debian_suite with Wine in $root (a few minutes; log: $log)" >&2
-    steps_begin "$log" "arm64-wine: could not make it"
-    step "debootstrap, first stage" debootstrap --arch=arm64 --foreign --variant=minbase \
-        "$debian_suite" "$root" "$(debian_mirror)"
-    step "debootstrap, second stage" chroot "$root" /debootstrap/debootstrap --second-stage
-    step "installing Wine" install_wine
-    step "starting Wine in it" unshare --mount --propagation private "$0" enter "$repo" \
-        /usr/lib/wine/wine64 --version
+    echo "foreign-wine: making an $arch $debian_suite with Wine in $root (log: $log)" >&2
+    steps_begin "$log" "foreign-wine: could not make the $arch Debian"
+    step "mmdebstrap" make_with_mmdebstrap
+    step "starting Wine in it" unshare --mount --propagation private "$0" "$arch" enter "$repo" \
+        "$(wine_loader "$arch")" --version
     steps_end
     touch "$home/ready"
 }
 
 run() {
-    [ -f "$home/ready" ] || fail "not made yet: run arm64-wine.sh make"
-    exec unshare --mount --propagation private "$0" enter "$PWD" "$@"
+    [ -f "$home/ready" ] || fail "the $arch Debian is not made yet: run foreign-wine.sh $arch make"
+    exec unshare --mount --propagation private "$0" "$arch" enter "$PWD" "$@"
 }
 
 # Inside the new namespace: the mounts, then the command in the root.
@@ -104,25 +203,38 @@ enter() {
         HOME=/root "$@"
 }
 
-case "${1:-}" in
+case "$arch" in
+    i386 | arm64) ;;
+    *) usage ;;
+esac
+case "${2:-}" in
     make)
+        mkdir -p "$home"
+        if [ "$arch" = i386 ]; then
+            write_i386_probe
+        fi
+        "enable_$arch"
         check_namespace
-        enable_qemu
-        [ -f "$home/ready" ] || make_root
+        if [ ! -f "$home/ready" ]; then
+            make_root
+        fi
         ;;
     run)
-        shift
+        shift 2
+        "enable_$arch"
         check_namespace
-        enable_qemu
         run "$@"
         ;;
     enter)
-        shift
+        shift 2
         enter "$@"
         ;;
-    remove) remove_root ;;
-    *)
-        echo "usage: arm64-wine.sh make | run CMD [ARG...] | remove" >&2
-        exit 2
+    remove)
+        if [ "$arch" = i386 ]; then
+            disable_i386
+        fi
+        remove_root
+        rm -rf --one-file-system "$home"
         ;;
+    *) usage ;;
 esac

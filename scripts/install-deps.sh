@@ -2,22 +2,24 @@
 # Installs what is missing on a Debian machine, in groups:
 #   run   building and starting the x64 program;
 #   test  what the x64 tests, lint and the release checks add;
-#   x86   the i386 architecture, Wine's 32-bit half and the i686 compiler;
-#   arm64 clang and lld 19 for ARM64 Windows, qemu-user and debootstrap for the
-#         arm64 Debian whose Wine runs the ARM64 programs.
+#   x86   the i686 compiler, and mmdebstrap for the i386 Debian whose Wine
+#         runs the x86 programs (scripts/foreign-wine.sh);
+#   arm64 clang and lld 19 for ARM64 Windows, and the same for the arm64
+#         Debian whose Wine runs the ARM64 programs.
 # `install-deps.sh run` installs the first group, `install-deps.sh` all four.
-# Where everything is installed, apt is never run. A package index that cannot
-# be fetched is named and passed over; a group that apt cannot install is
-# tried once more with every version from the release's own suite. `all`
-# first tries all four groups in one transaction, so that both architectures
-# get one version of each library. The run and test groups must install;
-# where the x86 group cannot, its compiler alone is installed, the reason goes
-# to build/x86-not-installed.txt and the x86 suite is only compiled. Where the
-# arm64 group cannot, the reason goes to build/arm64-not-installed.txt and
-# there is no ARM64 build. About a minute from nothing installed; nothing to
-# do takes a second.
+# Only this machine's own architecture is installed: never a 32-bit half of
+# Wine, which a kernel without 32-bit support could not start. Where
+# everything is installed, apt is never run. A package index that cannot be
+# fetched is named and passed over; a group that apt cannot install is tried
+# once more with every version from the release's own suite. `all` first
+# tries all four groups in one transaction, then group by group. The run, test
+# and x86 groups must install; where the arm64 group cannot, the reason goes
+# to build/arm64-not-installed.txt and there is no ARM64 build. About a minute
+# from nothing installed; nothing to do takes a second.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
+source scripts/lib/command.sh
 # Set by scripts/test.sh once it has run this: its later steps install nothing.
 if [ -n "${MOXVANE_DEPS_INSTALLED:-}" ]; then
     exit 0
@@ -27,10 +29,11 @@ run_group=(cmake make g++ g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
            wine wine64 fonts-wine x11-utils)
 test_group=(xvfb googletest xdotool imagemagick clang lld clang-tidy clang-format shellcheck socat
             zip unzip openssl osslsigncode)
-x86_compiler=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
-x86_group=("${x86_compiler[@]}" wine32:i386)
+foreign_debian=(mmdebstrap arch-test)
+x86_group=(g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 "${foreign_debian[@]}")
 # The run-time sources come as tarballs in bzip2 and xz.
-arm64_group=(clang-19 lld-19 llvm-19 qemu-user-static binfmt-support debootstrap bzip2 xz-utils)
+arm64_group=(clang-19 lld-19 llvm-19 "${foreign_debian[@]}" qemu-user-static binfmt-support bzip2
+             xz-utils)
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -39,12 +42,13 @@ fi
 apt_install=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q
              --no-install-recommends)
 apt_log=$(mktemp)
-trap 'rm -f "$apt_log"' EXIT
+on_exit rm -f "$apt_log"
 
 missing_of() {
-    local package
+    local package status
     for package in "$@"; do
-        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+        if [ "$status" != "install ok installed" ]; then
             echo "$package"
         fi
     done
@@ -128,16 +132,6 @@ optional_group() {
     echo "apt refused $refused: $(echo "$answer" | tr -s ' ' | paste -sd ';' -)" >"$reason_file"
 }
 
-# Wine's 32-bit half: where apt cannot give it, the x86 programs can still be
-# built, and lib/runs-here.sh says loudly that they cannot be run.
-x86_group() {
-    optional_group x86 "${x86_group[@]}"
-    if [ "$installed" = no ]; then
-        required_group x86-compiler "${x86_compiler[@]}"
-        echo "!!!!! install-deps: Wine's 32-bit half is not installed; x86 tests will not run: $(cat build/x86-not-installed.txt) !!!!!" >&2
-    fi
-}
-
 arm64_group() {
     optional_group arm64 "${arm64_group[@]}"
     if [ "$installed" = no ]; then
@@ -145,24 +139,18 @@ arm64_group() {
     fi
 }
 
-# Everything in one transaction first, so that apt picks one version of each
-# library for both architectures; group by group only where that fails.
+# Everything in one transaction first; group by group only where that fails.
 all_groups() {
-    local missing_x86
-    missing_x86=$(missing_of "${x86_group[@]}")
-    if [ -n "$missing_x86" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo_cmd[@]}" dpkg --add-architecture i386
-    fi
     install_packages "run, test, x86 and arm64" "${run_group[@]}" "${test_group[@]}" \
         "${x86_group[@]}" "${arm64_group[@]}"
     if [ "$installed" = yes ]; then
-        rm -f build/x86-not-installed.txt build/arm64-not-installed.txt
+        rm -f build/arm64-not-installed.txt
         return 0
     fi
     echo "install-deps: installing group by group" >&2
     required_group run "${run_group[@]}"
     required_group test "${test_group[@]}"
-    x86_group
+    required_group x86 "${x86_group[@]}"
     arm64_group
 }
 

@@ -5,13 +5,15 @@
 # commands of the clang cross-build; exits non-zero on any finding. About 2
 # minutes.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 echo "clang-format: every file formatted"
 # The shell scripts: by their ending, or by a shell on their first line.
 mapfile -t shell_scripts < <(git ls-files | while read -r file; do
-    if [[ $file == *.sh ]] || head -n 1 "$file" | grep -q '^#!.*\(ba\)\?sh$'; then
+    first_line=$(head -n 1 "$file")
+    if [[ $file == *.sh ]] || [[ $first_line =~ ^\#!.*(ba)?sh$ ]]; then
         echo "$file"
     fi
 done)

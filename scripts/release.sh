@@ -24,6 +24,7 @@
 #                                                  system's certificates)
 # Nothing is written to OUTDIR unless the whole release was made.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 repo=$PWD
 source scripts/lib/wine-session.sh
@@ -33,11 +34,6 @@ signing_file=${SIGN_PKCS12:-}
 password_file=${SIGN_PASSWORD_FILE:-}
 timestamp_url=${SIGN_TIMESTAMP_URL:-}
 timestamp_ca=${SIGN_TIMESTAMP_CA:-/etc/ssl/certs/ca-certificates.crt}
-
-fail() {
-    echo "release.sh: $*" >&2
-    exit 1
-}
 
 # The signing input is checked before anything is built, so a typo costs
 # seconds, not a build.
@@ -55,8 +51,11 @@ check_signing_input() {
     password=$(password_option)
     openssl pkcs12 -in "$signing_file" -passin "$password" -noout 2>/dev/null ||
         fail "cannot open '$signing_file': wrong password, or not a PKCS#12 file"
-    openssl pkcs12 -in "$signing_file" -passin "$password" -nocerts -noenc 2>/dev/null |
-        grep -q 'PRIVATE KEY' || fail "'$signing_file' holds no private key to sign with"
+    local keys
+    keys=$(openssl pkcs12 -in "$signing_file" -passin "$password" -nocerts -noenc 2>/dev/null)
+    if [[ $keys != *"PRIVATE KEY"* ]]; then
+        fail "'$signing_file' holds no private key to sign with"
+    fi
     if [ -n "$timestamp_url" ] && [ ! -r "$timestamp_ca" ]; then
         fail "cannot read the time stamp's certificates SIGN_TIMESTAMP_CA='$timestamp_ca'"
     fi
@@ -69,15 +68,10 @@ declare -A RUNS_ON=(
     [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM."
     [arm64]="Windows 10 and 11 on ARM.")
 
-# A Wine session for the build directory, for the ARM64 programs under the
-# Wine of the arm64 Debian; the work directory goes at the end.
+# A Wine session for the build directory, under the Wine that runs the
+# bundle's programs; the work directory goes at the end.
 session() {
-    local arm64_wine=
-    if [ "$1" = arm64 ]; then
-        arm64_wine=$ARM64_WINE
-    fi
-    MOXVANE_ARM64_WINE=$arm64_wine wine_session_start "$2"
-    trap 'wine_session_end; rm -rf "$work"' EXIT
+    MOXVANE_FOREIGN_WINE=${WINE_OF[${BUILD_OF[$1]}]} wine_session_start "$2"
 }
 
 build() {
@@ -176,7 +170,7 @@ commit=$(git rev-parse HEAD)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 work=$(mktemp -d /tmp/moxvane-release.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+on_exit rm -rf "$work"
 mkdir "$work/source" "$work/out"
 git archive "$commit" | tar -x -C "$work/source"
 for name in "${bundles[@]}"; do

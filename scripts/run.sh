@@ -3,6 +3,7 @@
 # minute), builds Moxvane.exe and starts it under Wine, in the build tree's own
 # prefix, on the current X display.
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 source scripts/lib/wine-session.sh
 

@@ -4,11 +4,12 @@
 # private Xvfb. With "dark", the prefix first gets a dark colour scheme
 # (tests/ui/dark-scheme.reg: yellow window text on black, white button text on
 # purple). PRESET picks the build (default mingw, x64; mingw-x86 for the x86
-# program, mingw-arm64 for the ARM64 one, under the arm64 Debian's Wine).
+# program, mingw-arm64 for the ARM64 one, each under its Debian's Wine).
 # Under a minute for x64 once built; it stops where the preset's programs
 # cannot start here, with the reason (lib/runs-here.sh).
 # Usage: scripts/screenshot.sh [default|dark] [OUTPUT.png] [PRESET]
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 repo=$PWD
 scheme=${1:-default}
@@ -18,24 +19,21 @@ dark) out=${2:-docs/screenshot-dark.png} ;;
 *) echo "usage: scripts/screenshot.sh [default|dark] [OUTPUT.png] [PRESET]" >&2; exit 2 ;;
 esac
 preset=${3:-mingw}
-declare -A BUILD=([mingw]=x64 [mingw-clang]=x64 [mingw-x86]=x86 [mingw-arm64]=arm64)
-build=${BUILD[$preset]:-}
+source scripts/lib/wine-session.sh
+source scripts/lib/runs-here.sh
+build=${BUILD_OF_PRESET[$preset]:-}
 if [ -z "$build" ]; then
     echo "screenshot.sh: no preset '$preset': mingw, mingw-clang, mingw-x86 or mingw-arm64" >&2
     exit 2
 fi
 
 scripts/install-deps.sh
-source scripts/lib/wine-session.sh
-source scripts/lib/runs-here.sh
 what_runs_here "$build"
 if [ "${RUNS[$build]}" = no ]; then
     echo "screenshot.sh: the $preset programs cannot start here: ${WHY_NOT[$build]}" >&2
     exit 1
 fi
-if [ "$build" = arm64 ]; then
-    export MOXVANE_ARM64_WINE=$ARM64_WINE
-fi
+export MOXVANE_FOREIGN_WINE=${WINE_OF[$build]}
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Moxvane -j "$(nproc)"
 
@@ -44,8 +42,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cp "build/$preset/ui/Moxvane.exe" "$work"
 wine_session_start "$work"
-"$repo/scripts/lib/xvfb.sh" "$work" start
-trap '"$repo/scripts/lib/xvfb.sh" "$work" stop; wine_session_end' EXIT
+"$repo/scripts/lib/xvfb" "$work" start
+on_exit "$repo/scripts/lib/xvfb" "$work" stop
 DISPLAY=:$(cat "$work/xvfb.display")
 export DISPLAY
 cd "$work"  # no reg.exe here to shadow Wine's own

@@ -9,16 +9,13 @@
 # minutes; on a fresh Debian 12 machine it installs what it needs first.
 # Usage: scripts/verify-release.sh DIR   (the zips, SHA256SUMS and BUILDINFO)
 set -euo pipefail
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 repo=$PWD
+source scripts/lib/command.sh
 source scripts/lib/release-build.sh
 release=$(realpath "${1:?usage: scripts/verify-release.sh DIR}")
 failed=0
-
-fail() {
-    echo "verify-release: $*" >&2
-    exit 1
-}
 
 mismatch() {
     echo "$1: NOT REPRODUCED: $2"
@@ -114,7 +111,7 @@ compare() {
 
 scripts/install-deps.sh
 work=$(mktemp -d /tmp/moxvane-verify.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+on_exit rm -rf "$work"
 check_sums
 commit=$(buildinfo_field "$work/BUILDINFO" Commit)
 read -r -a bundles <<<"$(buildinfo_field "$work/BUILDINFO" Bundles)"

@@ -14,6 +14,20 @@ debian_sources() {
     fi
 }
 
+# A private apt state in DIR whose sources are the lines given: for what this
+# machine's own apt is not set up to fetch (source packages, another suite),
+# without touching its sources or packages. Sets private_apt_options, to be
+# given to apt-get.
+private_apt() {
+    local dir=$1
+    shift
+    mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
+    printf '%s\n' "$@" >"$dir/sources.list"
+    private_apt_options=(-o "Dir::Etc::SourceList=$dir/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+                         -o "Dir::State::Lists=$dir/lists" -o "Dir::Cache=$dir/cache"
+                         -o APT::Sandbox::User=root)
+}
+
 # The mirror of the release's own suite.
 debian_mirror() {
     debian_sources | awk -v suite="$debian_suite" '$2 == suite { print $1; exit }' |

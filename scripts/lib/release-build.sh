@@ -3,8 +3,6 @@
 # Moxvane.exe is built, so that anyone can build it again from the same
 # commit and get the same bytes, and the record of what shaped those bytes
 # (BUILDINFO, after Debian's .buildinfo).
-#   RELEASE_BUNDLES                the bundles, in their order
-#   BUILD_OF[BUNDLE]               the build it comes from (lib/runs-here.sh)
 #   what_runs_here_for BUNDLE...   what_runs_here for their builds
 #   buildable_bundles              those this machine can build, a line each
 #   release_build BUNDLE SOURCE DIR TARGET...
@@ -16,10 +14,6 @@
 #                                  release_tools
 # shellcheck source=runs-here.sh
 source "$(dirname "${BASH_SOURCE[0]}")/runs-here.sh"
-RELEASE_BUNDLES=(win64 win32 arm64)
-declare -A BUILD_OF=([win64]=x64 [win32]=x86 [arm64]=arm64)
-declare -A RELEASE_TOOLCHAIN=([win64]=mingw-w64-x86_64 [win32]=mingw-w64-i686
-                              [arm64]=mingw-w64-aarch64-clang)
 # The Debian packages whose versions shape the exes: mingw-w64's headers,
 # run-time and import libraries, the compilers, linkers and resource
 # compilers, and the build system.
@@ -49,13 +43,12 @@ buildable_bundles() {
 release_build() {
     local bundle=$1 source=$2 dir=$3
     shift 3
-    # The ARM64 run-time and Wine are this work tree's, made once.
+    # The ARM64 run-time is this work tree's, made once.
     local options=()
     if [ "$bundle" = arm64 ]; then
-        options=(-DMOXVANE_ARM64_RUNTIME="$runs_here_repo/build/arm64-runtime"
-                 -DMOXVANE_ARM64_WINE="$ARM64_WINE")
+        options=(-DMOXVANE_ARM64_RUNTIME="$runs_here_repo/build/arm64-runtime")
     fi
-    cmake -S "$source" -B "$dir" --toolchain "$source/cmake/${RELEASE_TOOLCHAIN[$bundle]}.cmake" \
+    cmake -S "$source" -B "$dir" --toolchain "$source/cmake/${TOOLCHAIN_OF[${BUILD_OF[$bundle]}]}.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel "${options[@]}" >/dev/null
     cmake --build "$dir" --target "$@" -j "$(nproc)" >/dev/null
 }

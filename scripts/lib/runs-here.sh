@@ -1,31 +1,51 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # the tables are read by the commands that source this
 # Sourced by every command that builds or starts the Windows programs: the
-# one answer to what this machine can do with each build (x64, x86, arm64).
+# one answer to what this machine can do with each build (x64, x86, arm64),
+# and the one table of the builds.
 #
-#   what_runs_here BUILD...   answers for the builds named, making what the
-#                             ARM64 build needs first (once, a few minutes),
-#                             and prints the loud line of each degraded one:
+#   PRESET_OF[BUILD]          its CMake preset with GCC, or clang for ARM64
+#   BUILD_OF_PRESET[PRESET]   the build each preset makes
+#   TOOLCHAIN_OF[BUILD]       its toolchain file in cmake/, for the release
+#   WINE_OF[BUILD]            the Debian whose Wine runs its programs, for
+#                             MOXVANE_FOREIGN_WINE (empty: this machine's)
+#   RELEASE_BUNDLES           the release's bundles, in their order
+#   BUILD_OF[BUNDLE]          the build each bundle comes from
+#   what_runs_here BUILD...   answers for the builds named, making what they
+#                             need first (once: under a minute for x86, a few
+#                             for ARM64), and prints the loud line of each
+#                             degraded one:
 #     COMPILES[BUILD]         yes or no: it can be compiled here
 #     RUNS[BUILD]             yes or no: its programs can be started here
 #     WHY_NOT[BUILD]          why not, where either is no
-#   ARM64_WINE                what MOXVANE_ARM64_WINE is set to for the
-#                             ARM64 programs
 #
 # What the scripts share:
-#   build/x86-not-installed.txt    install-deps.sh: why apt could not install
-#   build/arm64-not-installed.txt  Wine's 32-bit half, or the ARM64 tools
+#   build/arm64-not-installed.txt  install-deps.sh: why apt could not install
+#                                  the ARM64 tools
 #   build/arm64-runtime/ready      arm64-runtime.sh: the source versions the
 #                                  ARM64 run-time was built from, once built
-#   build/arm64-wine/ready         arm64-wine.sh: the arm64 Debian is made and
-#                                  Wine has run in it
-#   build/*/wineprefix/ready       lib/wine-prefix.sh: the Wine prefix is made
-#   build/*/xvfb.display           lib/xvfb.sh: the private X server's display
+#   build/i386-wine/ready          foreign-wine.sh: the i386 or arm64 Debian
+#   build/arm64-wine/ready         is made and Wine has run in it
+#   build/i386-wine/i386-probe     foreign-wine.sh: a tiny i386 program, run
+#                                  to learn whether the kernel starts them
+#   build/*/wineprefix/ready       lib/wine-prefix: the prefix is made, by
+#                                  the Wine it names
+#   build/*/xvfb.display           lib/xvfb: the private X server's display
 #   MOXVANE_DEPS_INSTALLED         set by test.sh once install-deps.sh has run:
 #                                  the commands it calls install nothing
-#   MOXVANE_ARM64_WINE             the path of arm64-wine.sh: Wine and its
-#                                  tools run in the arm64 Debian
+#   MOXVANE_FOREIGN_WINE           i386 or arm64: Wine and its tools run in
+#                                  that Debian (lib/wine-environment.sh)
+#   MOXVANE_I386_NATIVE, MOXVANE_BINFMT_MISC
+#                                  for tests: foreign-wine.sh's knobs
+# shellcheck source=wine-environment.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-environment.sh"
 runs_here_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-ARM64_WINE=$runs_here_repo/scripts/arm64-wine.sh
+declare -A PRESET_OF=([x64]=mingw [x86]=mingw-x86 [arm64]=mingw-arm64)
+declare -A BUILD_OF_PRESET=([mingw]=x64 [mingw-clang]=x64 [mingw-x86]=x86 [mingw-arm64]=arm64)
+declare -A TOOLCHAIN_OF=([x64]=mingw-w64-x86_64 [x86]=mingw-w64-i686 [arm64]=mingw-w64-aarch64-clang)
+declare -A WINE_OF=([x64]="" [x86]=i386 [arm64]=arm64)
+RELEASE_BUNDLES=(win64 win32 arm64)
+declare -A BUILD_OF=([win64]=x64 [win32]=x86 [arm64]=arm64)
 declare -A COMPILES RUNS WHY_NOT
 
 # x64 is what the required set-up installs.
@@ -33,22 +53,32 @@ answer_x64() {
     COMPILES[x64]=yes RUNS[x64]=yes WHY_NOT[x64]=
 }
 
-# The i686 compiler is always installed; Wine's 32-bit half may not be.
-answer_x86() {
-    COMPILES[x86]=yes RUNS[x86]=yes WHY_NOT[x86]=
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        return 0
+# The build's Debian made, then its Wine really started through
+# foreign-wine.sh run.
+answer_foreign_wine() {
+    local build=$1 arch=${WINE_OF[$1]} answer status=0
+    answer=$(mktemp)
+    "$runs_here_repo/scripts/foreign-wine.sh" "$arch" make 2>&1 | tee "$answer" >&2 || status=$?
+    if [ "$status" -eq 0 ]; then
+        "$runs_here_repo/scripts/foreign-wine.sh" "$arch" run "$(wine_loader "$arch")" --version \
+            >"$answer" 2>&1 || status=$?
     fi
-    RUNS[x86]=no
-    WHY_NOT[x86]="no Wine 32-bit loader, or a kernel without x86 support"
-    local reasons=$runs_here_repo/build/x86-not-installed.txt
-    if [ -f "$reasons" ]; then
-        WHY_NOT[x86]=$(cat "$reasons")
+    if [ "$status" -eq 0 ]; then
+        RUNS[$build]=yes WHY_NOT[$build]=
+    else
+        RUNS[$build]=no WHY_NOT[$build]="no $arch Debian whose Wine runs here ($(tail -n 1 "$answer"))"
     fi
+    rm -f "$answer"
 }
 
-# The ARM64 tools, the run-time built from Debian's sources, then the arm64
-# Debian's Wine really running a program through arm64-wine.sh run.
+# The i686 compiler is required; the i386 Debian runs the programs.
+answer_x86() {
+    COMPILES[x86]=yes
+    answer_foreign_wine x86
+}
+
+# The ARM64 tools and the run-time built from Debian's sources; then the
+# arm64 Debian runs the programs.
 answer_arm64() {
     COMPILES[arm64]=no RUNS[arm64]=no
     local reasons=$runs_here_repo/build/arm64-not-installed.txt
@@ -56,20 +86,14 @@ answer_arm64() {
         WHY_NOT[arm64]="the ARM64 tools are not installed: $(cat "$reasons")"
         return 0
     fi
-    if ! "$runs_here_repo/scripts/arm64-runtime.sh"; then
+    local status=0
+    "$runs_here_repo/scripts/arm64-runtime.sh" || status=$?
+    if [ "$status" -ne 0 ]; then
         WHY_NOT[arm64]="its run-time could not be built from Debian's sources (build/arm64-runtime/build.log)"
         return 0
     fi
     COMPILES[arm64]=yes
-    local answer
-    answer=$(mktemp)
-    if "$ARM64_WINE" make 2>&1 | tee "$answer" >&2 &&
-        "$ARM64_WINE" run /usr/lib/wine/wine64 --version >"$answer" 2>&1; then
-        RUNS[arm64]=yes WHY_NOT[arm64]=
-    else
-        WHY_NOT[arm64]="no arm64 Debian whose Wine runs here ($(tail -n 1 "$answer"))"
-    fi
-    rm -f "$answer"
+    answer_foreign_wine arm64
 }
 
 what_runs_here() {

@@ -6,10 +6,13 @@
 #   step NAME COMMAND...     runs COMMAND (a function too, with set -e in
 #                            force) with its output added to LOG
 #   steps_end                every step has succeeded
+# shellcheck source=command.sh
+source "$(dirname "${BASH_SOURCE[0]}")/command.sh"
+
 steps_begin() {
     steps_log=$1 steps_what=$2 steps_current=
     : >"$steps_log"
-    trap steps_report EXIT
+    on_exit steps_report
 }
 
 step() {
@@ -24,12 +27,10 @@ steps_end() {
 }
 
 steps_report() {
-    local status=$?
-    if [ "$status" -eq 0 ] || [ -z "$steps_current" ]; then
-        return "$status"
+    if [ "$exit_status" -eq 0 ] || [ -z "$steps_current" ]; then
+        return 0
     fi
     echo "$steps_what: $steps_current failed; the end of $steps_log:" >&2
     tail -n 20 "$steps_log" | sed 's/^/    /' >&2
     echo "$steps_what: $steps_current failed ($(tail -n 1 "$steps_log"))" >&2
-    return "$status"
 }

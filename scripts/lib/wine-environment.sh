@@ -3,15 +3,27 @@
 # Mono or Gecko, no menu entries on the host's desktop; and where the commands
 # that start Windows programs and Wine's tools are:
 #   "$windows_run" PROGRAM [ARG...]   a Windows program or one of Wine's own
-#                                     (reg, explorer), with the loader of its
-#                                     own bitness
-#   "$in_wine" wineserver|wineboot ...  one of Wine's host tools
-# Where MOXVANE_ARM64_WINE names scripts/arm64-wine.sh, both run in the arm64
-# Debian that runs the ARM64 programs.
+#                                     (reg, explorer, wineboot)
+#   "$in_wine" wineserver ...         one of Wine's host tools
+# Where MOXVANE_FOREIGN_WINE names an architecture (i386, arm64), both run in
+# the Debian of that architecture that scripts/foreign-wine.sh makes; else in
+# this machine's 64-bit Wine.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export windows_run=$wine_lib/windows-run in_wine=$wine_lib/in-wine
+
+# The Wine loader of the Debian named (i386, arm64, or empty for this
+# machine's): the i386 one has only the 32-bit loader. This machine's is always the 64-bit one:
+# its 32-bit half, where an older set-up installed it, may be one that the
+# kernel cannot start.
+wine_loader() {
+    if [ "$1" = i386 ]; then
+        echo /usr/lib/wine/wine
+    else
+        echo /usr/lib/wine/wine64
+    fi
+}
 
 # The machine field of a PE file's header: 8664 for x64, 014c for x86, aa64
 # for ARM64.
@@ -21,11 +33,9 @@ pe_machine() {
     od -An -tx2 -j$((pe_header + 4)) -N2 "$1" | tr -d ' '
 }
 
-# A prefix made before Wine's 32-bit half was installed has no 32-bit system
-# directory, and Wine can then start no program in it at all; one made before
-# it had its own font folder draws no bold (wine-prefix.sh). Either is made
-# anew.
+# A prefix is made by one Wine (its ready file names it) and works only with
+# that one; one made before it had its own font folder draws no bold
+# (wine-prefix). Either is made anew.
 wine_prefix_ready() {
-    [ -f "$1/ready" ] && [ -d "$1/fonts" ] &&
-        { [ -d "$1/drive_c/windows/syswow64" ] || [ ! -x /usr/lib/wine/wine ]; }
+    [ "$(cat "$1/ready" 2>/dev/null)" = "${MOXVANE_FOREIGN_WINE:-amd64}" ] && [ -d "$1/fonts" ]
 }

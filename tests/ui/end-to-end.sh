@@ -3,17 +3,21 @@
 # real key presses and mouse clicks through the X server, the message boxes
 # read by a probe program, the registry read back by Wine's own reg tool.
 # It has an X server of its own, so no other test's window can take a click.
-# The program may be the x64, x86 or ARM64 build; the value is always read
-# back from the 64-bit view of the registry, which is the one the player reads.
+# The program may be the x64, x86 or ARM64 build; the value is read back by the
+# reg tool of the Wine that runs it. HKCU\Software is one key in both
+# registry views, so the x86 program's value is the one the player reads.
 # Usage: end-to-end.sh MOXVANE_EXE PROBE_EXE PLANTED_DLL WORK_DIR
 set -euo pipefail
+shopt -s inherit_errexit
 program=$1 probe=$2 planted=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
 lib=$(cd "$here/../../scripts/lib" && pwd)
-xvfb=$lib/xvfb.sh
+xvfb=$lib/xvfb
 export WINEPREFIX=$work/prefix
 # shellcheck source=wine-environment.sh
 source "$lib/wine-environment.sh"
+# shellcheck source=command.sh
+source "$lib/command.sh"
 
 readonly PREFERENCES='Software\Microsoft\MediaPlayer\Preferences'
 readonly APPLIED=$'Success! --> WMP Scripting disabled
@@ -140,14 +144,15 @@ text_on_screen() {
 prepare_prefix() {
     rm -rf "$work"
     mkdir -p "$work"
-    trap '"$in_wine" wineserver -k 2>/dev/null || true; "$xvfb" "$work" stop' EXIT
+    on_exit "$xvfb" "$work" stop
+    on_exit "$in_wine" wineserver -k
     "$xvfb" "$work" start
     DISPLAY=:$(cat "$work/xvfb.display")
     export DISPLAY
     cp "$program" "$work/Moxvane.exe"
     cp "$probe" "$work/WindowProbe.exe"
     cd "$work"  # no reg.exe here to shadow Wine's own
-    "$lib/wine-prefix.sh" "$WINEPREFIX"
+    "$lib/wine-prefix" "$WINEPREFIX"
     "$in_wine" wineserver -p
     # One virtual desktop window holds the program, its boxes and the focus.
     windows reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
