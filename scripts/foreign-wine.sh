@@ -11,7 +11,8 @@
 #                                         emulation entry, where registered
 # ARCH is i386 or arm64. The kernel starts i386 programs itself where it can;
 # where it cannot, and for arm64 always, binfmt_misc hands them to qemu-user
-# (docs/setup.md says what that changes on the host and how to undo it).
+# (docs/setup.md says what that changes on the host and how to undo it), and
+# under qemu-i386 every program in it gets lib/qemu-trap-number.c preloaded.
 # Each run gets a mount namespace of its own: /proc, a /dev/shm, the host's
 # /tmp (with the X server's sockets) and the repository are mounted in that
 # namespace only, and the kernel undoes them when its last process ends, a
@@ -33,6 +34,8 @@ root=$home/root
 binfmt=${MOXVANE_BINFMT_MISC:-/proc/sys/fs/binfmt_misc}
 i386_entry=$binfmt/moxvane-i386
 qemu_i386=$home/qemu-i386
+trap_number=$home/qemu-trap-number.so
+emulated=no
 declare -A wine_package=([i386]=wine32 [arm64]=wine64)
 
 usage() {
@@ -104,6 +107,18 @@ fetch_qemu_i386() {
     rm -rf "$apt/download"
 }
 
+# Under qemu-i386, Wine needs the trap numbers that qemu leaves out
+# (lib/qemu-trap-number.c). Built again when its source is newer.
+build_trap_number() {
+    local source=$repo/scripts/lib/qemu-trap-number.c
+    if [ "$trap_number" -nt "$source" ]; then
+        return 0
+    fi
+    clang --target=i386-linux-gnu -shared -fPIC -nostdlib -ffreestanding -fno-stack-protector -O2 \
+        -Wall -Werror -fuse-ld=lld "$source" -o "$trap_number.$$"
+    mv "$trap_number.$$" "$trap_number"
+}
+
 # Debian registers no qemu-i386 on amd64, where most kernels start i386
 # programs themselves; where this one does not, the entry moxvane-i386 does
 # (magic and mask as Debian's qemu-user-static writes them for i386). One
@@ -112,6 +127,8 @@ enable_i386() {
     local state
     state=$(cat "$i386_entry" 2>/dev/null || true)
     if [[ $state == enabled*"interpreter $qemu_i386"$'\n'* ]]; then
+        emulated=yes
+        build_trap_number
         return 0
     fi
     disable_i386
@@ -126,6 +143,8 @@ enable_i386() {
     fi
     mount_binfmt_misc
     fetch_qemu_i386
+    build_trap_number
+    emulated=yes
     local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
     local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
     echo ":moxvane-i386:M::$magic:$mask:$qemu_i386:F" 2>/dev/null >"$binfmt/register" ||
@@ -187,6 +206,9 @@ make_root() {
 
 run() {
     [ -f "$home/ready" ] || fail "the $arch Debian is not made yet: run foreign-wine.sh $arch make"
+    if [ "$emulated" = yes ]; then
+        set -- env LD_PRELOAD="$trap_number" "$@"
+    fi
     exec unshare --mount --propagation private "$0" "$arch" enter "$PWD" "$@"
 }
 

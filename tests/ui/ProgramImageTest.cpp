@@ -226,11 +226,12 @@ TEST_F(ProgramImageTest, ImportsOnlyTheProgramsOwnCallsThatWindows7Has) {
         "USER32.DLL!GetClassInfoExW", "USER32.DLL!GetClientRect", "USER32.DLL!GetDC",
         "USER32.DLL!GetDlgItem", "USER32.DLL!GetFocus", "USER32.DLL!GetMessageW",
         "USER32.DLL!GetSysColor", "USER32.DLL!GetSystemMetrics", "USER32.DLL!IsChild",
-        "USER32.DLL!IsDialogMessageW", "USER32.DLL!LoadCursorW", "USER32.DLL!LoadImageW",
-        "USER32.DLL!MessageBoxW", "USER32.DLL!MonitorFromWindow", "USER32.DLL!PostQuitMessage",
-        "USER32.DLL!RedrawWindow", "USER32.DLL!RegisterClassExW", "USER32.DLL!ReleaseDC",
-        "USER32.DLL!SendMessageW", "USER32.DLL!SetFocus", "USER32.DLL!SetWindowPos",
-        "USER32.DLL!ShowWindow", "USER32.DLL!SystemParametersInfoW", "USER32.DLL!TranslateMessage"};
+        "USER32.DLL!IsDialogMessageW", "USER32.DLL!IsIconic", "USER32.DLL!LoadCursorW",
+        "USER32.DLL!LoadImageW", "USER32.DLL!MessageBoxW", "USER32.DLL!MonitorFromWindow",
+        "USER32.DLL!PostQuitMessage", "USER32.DLL!RedrawWindow", "USER32.DLL!RegisterClassExW",
+        "USER32.DLL!ReleaseDC", "USER32.DLL!SendMessageW", "USER32.DLL!SetFocus",
+        "USER32.DLL!SetWindowPos", "USER32.DLL!ShowWindow", "USER32.DLL!SystemParametersInfoW",
+        "USER32.DLL!TranslateMessage"};
 #ifdef _WIN64
     checked.insert({"USER32.DLL!GetWindowLongPtrW", "USER32.DLL!SetWindowLongPtrW"});
 #else
