@@ -30,5 +30,10 @@ elseif(MINGW_ARCH STREQUAL "aarch64")
 else()
     set(MOXVANE_FOREIGN_WINE "")
 endif()
-set(MOXVANE_WINE_ENVIRONMENT /usr/bin/env;MOXVANE_FOREIGN_WINE=${MOXVANE_FOREIGN_WINE})
+# Such a Debian is made once per work tree: a release built in a copy of the
+# sources uses the work tree's.
+get_filename_component(moxvane_scripts ${CMAKE_CURRENT_LIST_DIR}/../scripts ABSOLUTE)
+set(MOXVANE_FOREIGN_WINE_SCRIPT ${moxvane_scripts}/foreign-wine.sh CACHE FILEPATH "The script that makes and runs the Debian whose Wine runs the x86 or ARM64 programs")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MOXVANE_FOREIGN_WINE_SCRIPT)
+set(MOXVANE_WINE_ENVIRONMENT /usr/bin/env;MOXVANE_FOREIGN_WINE=${MOXVANE_FOREIGN_WINE};MOXVANE_FOREIGN_WINE_SCRIPT=${MOXVANE_FOREIGN_WINE_SCRIPT})
 set(CMAKE_CROSSCOMPILING_EMULATOR ${MOXVANE_WINE_ENVIRONMENT};${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;${MOXVANE_WINEPREFIX})

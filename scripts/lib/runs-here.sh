@@ -35,6 +35,8 @@
 #                                  the commands it calls install nothing
 #   MOXVANE_FOREIGN_WINE           i386 or arm64: Wine and its tools run in
 #                                  that Debian (lib/wine-environment.sh)
+#   MOXVANE_FOREIGN_WINE_SCRIPT    the foreign-wine.sh that makes and runs it,
+#                                  where not the caller's own (lib/in-wine)
 #   MOXVANE_I386_NATIVE, MOXVANE_BINFMT_MISC
 #                                  for tests: foreign-wine.sh's knobs
 # shellcheck source=wine-environment.sh
