@@ -9,8 +9,9 @@
 # - Time-stamped by a server started here on 127.0.0.1: each exe verifies
 #   with its time stamp.
 # - verify-release.sh proves the unsigned, the signed and the time-stamped
-#   release from the source, and refuses an exe changed and signed again,
-#   and a BUILDINFO that names another commit.
+#   release from the source, and refuses a table of forged release folders,
+#   all but one before it builds anything, and an exe changed and signed
+#   again.
 # - Unusable signing input, or a time-stamping server that cannot be
 #   reached, stops the release with a message and writes nothing.
 set -euo pipefail
@@ -45,10 +46,13 @@ exit_status() {
 what_runs_here_for "${RELEASE_BUNDLES[@]}"
 mapfile -t bundles < <(buildable_bundles)
 
+# A copy of a release folder with each zip's files beside it, in its
+# bundle's folder; the folder itself stays as released.
 unpack() {
     local bundle
+    cp -a "$1" "$1.unpacked"
     for bundle in "${bundles[@]}"; do
-        unzip -q -o "$1"/Moxvane-*-"$bundle".zip -d "$1/$bundle"
+        unzip -q -o "$1"/Moxvane-*-"$bundle".zip -d "$1.unpacked/$bundle"
     done
 }
 
@@ -62,11 +66,11 @@ reproducible() {
     done
     unpack "$work/first"
     check "SHA256SUMS matches every zip and exe" 0 \
-        "$(cd "$work/first" && exit_status sha256sum -c SHA256SUMS)"
+        "$(cd "$work/first.unpacked" && exit_status sha256sum -c SHA256SUMS)"
     for bundle in "${bundles[@]}"; do
         if [ -z "$(git status --porcelain)" ]; then
             check "the released $bundle exe is the tested one" same \
-                "$(same_files "$work/first/$bundle/Moxvane.exe" "build/${PRESET_OF[${BUILD_OF[$bundle]}]}/ui/Moxvane.exe")"
+                "$(same_files "$work/first.unpacked/$bundle/Moxvane.exe" "build/${PRESET_OF[${BUILD_OF[$bundle]}]}/ui/Moxvane.exe")"
         else
             echo "skipped: the released $bundle exe is the tested one (the work tree has uncommitted changes)"
         fi
@@ -115,11 +119,11 @@ signed() {
     unpack "$work/signed"
     local bundle exe
     for bundle in "${bundles[@]}"; do
-        exe=$work/signed/$bundle/Moxvane.exe
+        exe=$work/signed.unpacked/$bundle/Moxvane.exe
         check "the signed $bundle exe verifies" 0 \
             "$(exit_status osslsigncode verify -in "$exe" -CAfile "$work/cert.pem")"
         check "the signed $bundle exe differs from the unsigned one" different \
-            "$(same_files "$exe" "$work/first/$bundle/Moxvane.exe")"
+            "$(same_files "$exe" "$work/first.unpacked/$bundle/Moxvane.exe")"
         cp "$exe" "$work/tampered.exe"
         flip_code_byte "$work/tampered.exe"
         check "one flipped byte fails the $bundle verification" failed \
@@ -129,7 +133,7 @@ signed() {
             continue
         fi
         check "the signed $bundle program shows its window" 434x252 \
-            "$(shows_window "$work/signed/$bundle" "$bundle")"
+            "$(shows_window "$work/signed.unpacked/$bundle" "$bundle")"
     done
 }
 
@@ -143,7 +147,7 @@ stamped() {
     unpack "$work/stamped"
     local bundle
     for bundle in "${bundles[@]}"; do
-        osslsigncode verify -in "$work/stamped/$bundle/Moxvane.exe" -CAfile "$work/cert.pem" \
+        osslsigncode verify -in "$work/stamped.unpacked/$bundle/Moxvane.exe" -CAfile "$work/cert.pem" \
             -TSA-CAfile "$work/tsa/tsa-cert.pem" >"$work/verify.log" 2>&1 || true
         check "the time-stamped $bundle exe verifies with its time stamp" 2 \
             "$(grep -c -e '^Timestamp Server Signature verification: ok' \
@@ -151,77 +155,208 @@ stamped() {
     done
 }
 
-# verify-release.sh on a release: every exe reproduced, or (with "refused")
-# not, as its exit status and its lines say.
+# verify-release.sh on a folder: its exit status and its verdict, the last
+# line it prints; its whole output where the verdict is not the one expected.
+verdict_of() {
+    local status=0
+    scripts/verify-release.sh "$1" >"$work/verify-release.log" 2>&1 || status=$?
+    echo "$status $(tail -n 1 "$work/verify-release.log")"
+}
+
 verified() {
-    local name=$1 release=$2 expected=${3:-reproduced} status=0
-    scripts/verify-release.sh "$release" >"$work/verify-release.log" 2>&1 || status=$?
-    local reproduced not_reproduced
-    reproduced=$(grep -c ': reproduced' "$work/verify-release.log" || true)
-    not_reproduced=$(grep -c ': NOT REPRODUCED' "$work/verify-release.log" || true)
-    if [ "$expected" = reproduced ]; then
-        check "verify-release: every exe of the $name release reproduced" \
-            "0 $(grep -c '/Moxvane.exe$' "$release/SHA256SUMS") 0" "$status $reproduced $not_reproduced"
+    local name=$1 release=$2 verdict
+    verdict=$(verdict_of "$release")
+    if [[ $verdict == "0 verify-release: PROVED: "* ]]; then
+        check "verify-release proves the $name release" proved proved
+        grep 'signed by' "$work/verify-release.log" | sed 's/^/  /' || true
     else
-        check "verify-release refuses the $name release" "failed 0 1" \
-            "$(if [ "$status" -ne 0 ]; then echo failed; else echo 0; fi) $reproduced $not_reproduced"
-    fi
-    if [ "$expected" = refused ]; then
-        grep ': NOT REPRODUCED' "$work/verify-release.log" | sed 's/^/  /' || true
-    elif [ "$status" -ne 0 ]; then
+        check "verify-release proves the $name release" proved "$verdict"
         cat "$work/verify-release.log"
     fi
 }
 
-# A release of the win64 bundle alone, from FROM, with its exe replaced by
-# EXE and BUILDINFO naming COMMIT; SHA256SUMS made anew to match, as someone
-# who changed it would.
-forged() {
-    local from=$1 to=$2 exe=$3 commit=$4 zip
-    mkdir -p "$to/stage"
-    zip=$(basename "$from"/Moxvane-*-win64.zip)
-    cp "$from/$zip" "$to/"
-    cp "$exe" "$to/stage/Moxvane.exe"
-    (cd "$to/stage" && zip -q "$to/$zip" Moxvane.exe)
-    sed "s/^Commit: .*/Commit: $commit/; s/^Bundles: .*/Bundles: win64/" "$from/BUILDINFO" \
-        >"$to/BUILDINFO"
-    mkdir -p "$to/win64"
-    mv "$to/stage/Moxvane.exe" "$to/win64/"
-    (cd "$to" && sha256sum "$zip" win64/Moxvane.exe BUILDINFO >SHA256SUMS)
-    rm -rf "$to/stage" "$to/win64"
+# A copy of a genuine release to forge, with SHA256SUMS made anew over its
+# zips and BUILDINFO after FORGERY ran in it, as a forger would.
+forge() {
+    local from=$1 forgery=$2 folder=$work/forged
+    rm -rf "$folder"
+    cp -a "$from" "$folder"
+    (
+        cd "$folder"
+        "$forgery" >/dev/null
+        sums_anew
+    )
+    echo "$folder"
 }
 
-# This commit with another web address in the window: a commit whose
-# program differs, kept out of every branch.
-other_commit() {
+sums_anew() {
+    local file files=()
+    for file in Moxvane-*.zip BUILDINFO; do
+        if [ -f "$file" ] && [ ! -L "$file" ]; then
+            files+=("$file")
+        fi
+    done
+    sha256sum -- "${files[@]}" >SHA256SUMS
+}
+
+set_field() {
+    sed -i "s/^$1: .*/$1: $2/" BUILDINFO
+}
+
+# BUILDINFO as release.sh writes it for the win64 bundle alone.
+win64_alone() {
+    set_field Bundles win64
+    sed -i '/^ARM64-Runtime-Sources:/,$d' BUILDINFO
+    rm -f Moxvane-*-win32.zip Moxvane-*-arm64.zip
+}
+
+# A zip's files, unpacked into z/ to be changed, then zipped again in the
+# release's order.
+open_zip() {
+    mkdir z
+    unzip -q "$1" -d z
+}
+close_zip() {
+    rm "$1"
+    (
+        cd z
+        zip -q -X --symlinks "../$1" "${@:2}"
+    )
+    rm -rf z
+}
+
+# This commit with a build that would run a command, kept out of every
+# branch: verify-release must refuse it before anything of it runs.
+commit_outside_main() {
     local blob tree
-    blob=$(git show HEAD:ui/Form1Layout.h | sed 's/www\.example\.com/www.example.org/' |
-        git hash-object -w --stdin)
+    blob=$( (echo "execute_process(COMMAND touch $work/the-forgers-command-ran)"
+        git show HEAD:CMakeLists.txt) | git hash-object -w --stdin)
     GIT_INDEX_FILE=$work/other-index git read-tree HEAD
-    GIT_INDEX_FILE=$work/other-index git update-index --cacheinfo "100644,$blob,ui/Form1Layout.h"
+    GIT_INDEX_FILE=$work/other-index git update-index --cacheinfo "100644,$blob,CMakeLists.txt"
     tree=$(GIT_INDEX_FILE=$work/other-index git write-tree)
     GIT_AUTHOR_NAME=check-release GIT_AUTHOR_EMAIL=check-release@localhost \
         GIT_COMMITTER_NAME=check-release GIT_COMMITTER_EMAIL=check-release@localhost \
-        git commit-tree "$tree" -p HEAD -m "check-release: another web address"
+        git commit-tree "$tree" -p HEAD -m "check-release: a forger's build"
 }
 
-# The three releases proved from the source, and two forged ones refused:
-# a signed exe with one byte of its code changed and signed again, and an
-# unsigned release whose BUILDINFO names another commit.
+tampered_win32_left_off() {
+    open_zip Moxvane-*-win32.zip
+    echo "net user forger x /add" >>z/README.txt
+    close_zip "$(echo Moxvane-*-win32.zip)" Moxvane.exe LICENSE README.txt
+    set_field Bundles win64
+    sed -i '/^ARM64-Runtime-Sources:/,$d' BUILDINFO
+    rm -f Moxvane-*-arm64.zip
+}
+no_bundles_line() { sed -i '/^Bundles:/d' BUILDINFO; }
+bundle_named_twice() { set_field Bundles "win64 win64"; }
+file_added() {
+    win64_alone
+    echo "@echo off" >update.bat
+    zip -q Moxvane-*-win64.zip update.bat
+    rm update.bat
+}
+readme_changed() {
+    win64_alone
+    open_zip Moxvane-*-win64.zip
+    sed -i 's/Windows/Wndows/' z/README.txt
+    close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt
+}
+exe_a_link() {
+    win64_alone
+    open_zip Moxvane-*-win64.zip
+    ln -sf "$work/verify/build-win64/ui/Moxvane.exe" z/Moxvane.exe
+    close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt
+}
+two_entries_of_one_name() {
+    win64_alone
+    open_zip Moxvane-*-win64.zip
+    cp z/Moxvane.exe z/Moxvane.exf
+    close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt Moxvane.exf
+    LC_ALL=C sed -i 's/Moxvane\.exf/Moxvane.exe/g' Moxvane-*-win64.zip
+}
+unlisted_zip() { cp Moxvane-*-win64.zip "Moxvane-win64 (1).zip"; }
+branch_as_commit() { set_field Commit main; }
+commit_twice() { sed -i 's/^\(Commit: .*\)$/\1\n\1/' BUILDINFO; }
+outside_main() { set_field Commit "$outside_commit"; }
+escapes() { sed -i 's/^\( cmake (= .*)\)$/\1\x1b[2K\rverify-release: PROVED/' BUILDINFO; }
+climbing_name() { mv Moxvane-*-win64.zip Moxvane-...zip; }
+symbolic_link() { ln -s /dev/zero SHA256SUMS.sig; }
+special_file() { mkfifo Moxvane-1.01-pipe.zip; }
+other_epoch() { set_field Source-Date-Epoch 1; }
+
+# How a release is forged, and what verify-release must say as it refuses
+# it (exit status 1), all before it builds anything.
+forgeries=(
+    "a tampered win32 zip left off Bundles|tampered_win32_left_off|REFUSED: BUILDINFO: Bundles: names win64, but the folder holds"
+    "no Bundles line|no_bundles_line|REFUSED: BUILDINFO: Bundles: missing"
+    "a bundle named twice|bundle_named_twice|REFUSED: BUILDINFO: Bundles: a bundle named twice"
+    "a file added to a zip|file_added|not exactly Moxvane.exe LICENSE README.txt"
+    "a changed README|readme_changed|its README.txt is not the one the sources of"
+    "an exe that is a symbolic link|exe_a_link|an entry that is no regular Unix file"
+    "two entries of one name|two_entries_of_one_name|holds Moxvane.exe LICENSE README.txt Moxvane.exe, not exactly"
+    "an unlisted zip|unlisted_zip|not a file of a release"
+    "a branch name as Commit|branch_as_commit|REFUSED: BUILDINFO: Commit: not a full commit id"
+    "two Commit lines|commit_twice|REFUSED: BUILDINFO: Commit: given twice"
+    "a commit outside main whose build runs a command|outside_main|is on no main branch and under no tag here"
+    "escapes in BUILDINFO|escapes|REFUSED: BUILDINFO: control characters"
+    "a zip name that climbs out of the folder|climbing_name|REFUSED: Moxvane-...zip: not a file of a release"
+    "a symbolic link beside the files|symbolic_link|REFUSED: SHA256SUMS.sig: a symbolic link"
+    "a special file beside the files|special_file|not a regular file"
+    "another time than the commit's|other_epoch|REFUSED: BUILDINFO: Source-Date-Epoch: not the time of commit"
+)
+
+# Each refused with its reason, and nothing of the folder printed raw.
+refused_forgeries() {
+    local row name forgery expected folder verdict escapes
+    outside_commit=$(commit_outside_main)
+    for row in "${forgeries[@]}"; do
+        IFS='|' read -r name forgery expected <<<"$row"
+        folder=$(forge "$work/first" "$forgery")
+        verdict=$(verdict_of "$folder")
+        escapes=$(grep -c $'\e' "$work/verify-release.log" || true)
+        if [[ $verdict == "1 verify-release: "*"$expected"* ]] && [ "$escapes" -eq 0 ]; then
+            check "verify-release refuses $name" refused refused
+        else
+            check "verify-release refuses $name" "1 verify-release: ...$expected..., no escape" \
+                "$verdict, $escapes escapes"
+        fi
+    done
+    check "the forger's build never ran" absent \
+        "$(if [ -e "$work/the-forgers-command-ran" ]; then echo ran; else echo absent; fi)"
+}
+
+# A signed exe with one byte of its code changed and signed again with the
+# same certificate: it passes every check before the build, and the rebuild
+# with its signature attached differs.
+resigned_win64() {
+    win64_alone
+    open_zip Moxvane-*-win64.zip
+    cp "$work/resigned.exe" z/Moxvane.exe
+    close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt
+}
+
+resigned() {
+    local folder verdict
+    osslsigncode remove-signature -in "$work/signed.unpacked/win64/Moxvane.exe" \
+        -out "$work/changed.exe" >/dev/null
+    flip_code_byte "$work/changed.exe"
+    osslsigncode sign -pkcs12 "$work/signing.p12" -readpass "$work/password" -h sha256 -n Moxvane \
+        -time "$(git log -1 --format=%ct HEAD)" -in "$work/changed.exe" -out "$work/resigned.exe" \
+        >/dev/null
+    folder=$(forge "$work/signed" resigned_win64)
+    verdict=$(verdict_of "$folder")
+    check "verify-release refuses an exe changed and signed again" \
+        "1 verify-release: NOT REPRODUCED" "${verdict%%:*}: ${verdict#*: }"
+    grep 'differs from the build' "$work/verify-release.log" | sed 's/^/  /' || true
+}
+
+# The three genuine releases proved, every forged one refused.
 proved() {
     verified unsigned "$work/first"
     verified signed "$work/signed"
     verified time-stamped "$work/stamped"
-    local exe=$work/resigned.exe
-    osslsigncode remove-signature -in "$work/signed/win64/Moxvane.exe" -out "$work/changed.exe" \
-        >/dev/null
-    flip_code_byte "$work/changed.exe"
-    osslsigncode sign -pkcs12 "$work/signing.p12" -readpass "$work/password" -h sha256 -n Moxvane \
-        -time "$(git log -1 --format=%ct HEAD)" -in "$work/changed.exe" -out "$exe" >/dev/null
-    forged "$work/signed" "$work/resigned" "$exe" "$(git rev-parse HEAD)"
-    verified "changed and signed again" "$work/resigned" refused
-    forged "$work/first" "$work/other" "$work/first/win64/Moxvane.exe" "$(other_commit)"
-    verified "another commit's" "$work/other" refused
+    refused_forgeries
+    resigned
 }
 
 # Each case must stop the release with a message and leave the output

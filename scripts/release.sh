@@ -26,7 +26,6 @@
 set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
-repo=$PWD
 source scripts/lib/wine-session.sh
 source scripts/lib/release-build.sh
 out=$(realpath -m "${1:-dist}")
@@ -60,13 +59,6 @@ check_signing_input() {
         fail "cannot read the time stamp's certificates SIGN_TIMESTAMP_CA='$timestamp_ca'"
     fi
 }
-
-# The words for each bundle's README.
-declare -A BITS=([win64]=64-bit [win32]=32-bit [arm64]=ARM64)
-declare -A RUNS_ON=(
-    [win64]="64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 11 on ARM."
-    [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM."
-    [arm64]="Windows 10 and 11 on ARM.")
 
 # A Wine session for the build directory, under the Wine that runs the
 # bundle's programs; the work directory goes at the end.
@@ -126,37 +118,6 @@ run_tests() {
     fi
 }
 
-# The texts come from the committed sources too, with Windows line ends.
-# Entries in a fixed order, with the commit's time and fixed attributes, and
-# no extra fields: the zip depends on the file contents alone.
-bundle() {
-    local bundle=$1 stage=$work/stage/$1 name=Moxvane-$version-$1.zip
-    mkdir -p "$stage"
-    cp "$work/build-$bundle/ui/Moxvane.exe" "$stage/Moxvane.exe"
-    sed 's/$/\r/' "$work/source/LICENSE" >"$stage/LICENSE"
-    sed "s/@VERSION@/$version/g; s/@ARCH@/$bundle/g; s/@BITS@/${BITS[$bundle]}/g;
-         s/@RUNS_ON@/${RUNS_ON[$bundle]}/g; s/\$/\r/" \
-        "$work/source/docs/bundle/README.txt" >"$stage/README.txt"
-    chmod 644 "$stage"/*
-    touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
-    cd "$stage"
-    TZ=UTC zip -q -X -D "$work/out/$name" Moxvane.exe LICENSE README.txt
-    cd "$repo"
-}
-
-# One list for all: the zips, each exe under its bundle's name, BUILDINFO.
-checksums() {
-    local zips=("${bundles[@]/#/Moxvane-$version-}") exes=("${bundles[@]/%//Moxvane.exe}")
-    cd "$work/out"
-    sha256sum "${zips[@]/%/.zip}" >"$work/SHA256SUMS"
-    cd "$work/stage"
-    sha256sum "${exes[@]}" >>"$work/SHA256SUMS"
-    cd "$work/out"
-    sha256sum BUILDINFO >>"$work/SHA256SUMS"
-    mv "$work/SHA256SUMS" "$work/out/SHA256SUMS"
-    cd "$repo"
-}
-
 if [ -n "$timestamp_url" ] && [ -z "$signing_file" ]; then
     fail "SIGN_TIMESTAMP_URL needs SIGN_PKCS12: only a signature can be time-stamped"
 fi
@@ -179,10 +140,11 @@ for name in "${bundles[@]}"; do
         sign "$name"
     fi
     run_tests "$name"
-    bundle "$name"
+    release_zip "$name" "$work/source" "$work/build-$name/ui/Moxvane.exe" "$version" \
+        "$work/stage" "$work/out"
 done
 write_buildinfo "$work/out/BUILDINFO" "$commit" "${bundles[@]}"
-checksums
+release_checksums "$work/out" "$work/stage" "$version" "${bundles[@]}"
 mkdir -p "$out"
 for file in "$work"/out/*; do
     mv "$file" "$out/"

@@ -23,6 +23,7 @@ private_apt() {
     shift
     mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
     printf '%s\n' "$@" >"$dir/sources.list"
+    # shellcheck disable=SC2034 # read by the caller
     private_apt_options=(-o "Dir::Etc::SourceList=$dir/sources.list" -o Dir::Etc::SourceParts=/nonexistent
                          -o "Dir::State::Lists=$dir/lists" -o "Dir::Cache=$dir/cache"
                          -o APT::Sandbox::User=root)

@@ -8,6 +8,14 @@
 #   release_build BUNDLE SOURCE DIR TARGET...
 #                                  configures SOURCE in DIR with the release's
 #                                  flags and builds the targets
+#   release_texts BUNDLE SOURCE VERSION DIR
+#                                  the bundle's LICENSE and README.txt in DIR
+#   release_zip BUNDLE SOURCE EXE VERSION STAGES OUT
+#                                  OUT/Moxvane-VERSION-BUNDLE.zip of EXE and
+#                                  the texts, staged in STAGES/BUNDLE
+#   release_checksums OUT STAGES VERSION BUNDLE...
+#                                  OUT/SHA256SUMS of the zips, the staged
+#                                  exes and OUT/BUILDINFO
 #   write_buildinfo FILE COMMIT BUNDLE...
 #   buildinfo_field FILE NAME      one field's value; the tools' list is
 #                                  buildinfo_tools FILE, this machine's
@@ -43,14 +51,56 @@ buildable_bundles() {
 release_build() {
     local bundle=$1 source=$2 dir=$3
     shift 3
-    # The ARM64 run-time is this work tree's, made once.
-    local options=()
+    # The ARM64 run-time and the Debians whose Wine runs the programs are
+    # this work tree's, made once.
+    local options=(-DMOXVANE_FOREIGN_WINE_SCRIPT="$runs_here_repo/scripts/foreign-wine.sh")
     if [ "$bundle" = arm64 ]; then
-        options=(-DMOXVANE_ARM64_RUNTIME="$runs_here_repo/build/arm64-runtime")
+        options+=(-DMOXVANE_ARM64_RUNTIME="$runs_here_repo/build/arm64-runtime")
     fi
     cmake -S "$source" -B "$dir" --toolchain "$source/cmake/${TOOLCHAIN_OF[${BUILD_OF[$bundle]}]}.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel "${options[@]}" >/dev/null
     cmake --build "$dir" --target "$@" -j "$(nproc)" >/dev/null
+}
+
+# The words for each bundle's README.
+declare -A BUNDLE_BITS=([win64]=64-bit [win32]=32-bit [arm64]=ARM64)
+declare -A BUNDLE_RUNS_ON=(
+    [win64]="64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 11 on ARM."
+    [win32]="32-bit and 64-bit Windows 7 SP1, 8.1, 10 and 11, and Windows 10 and 11 on ARM."
+    [arm64]="Windows 10 and 11 on ARM.")
+
+# The texts come from the committed sources, with Windows line ends.
+release_texts() {
+    local bundle=$1 source=$2 version=$3 dir=$4
+    mkdir -p "$dir"
+    sed 's/$/\r/' "$source/LICENSE" >"$dir/LICENSE"
+    sed "s/@VERSION@/$version/g; s/@ARCH@/$bundle/g; s/@BITS@/${BUNDLE_BITS[$bundle]}/g;
+         s/@RUNS_ON@/${BUNDLE_RUNS_ON[$bundle]}/g; s/\$/\r/" \
+        "$source/docs/bundle/README.txt" >"$dir/README.txt"
+}
+
+# Entries in a fixed order, with the commit's time and fixed attributes, and
+# no extra fields: the zip depends on the file contents alone.
+release_zip() {
+    local bundle=$1 source=$2 exe=$3 version=$4 stage=$5/$1 out=$6
+    release_texts "$bundle" "$source" "$version" "$stage"
+    cp "$exe" "$stage/Moxvane.exe"
+    chmod 644 "$stage"/*
+    touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+    rm -f "$out/Moxvane-$version-$bundle.zip"
+    env --chdir="$stage" TZ=UTC zip -q -X -D "$out/Moxvane-$version-$bundle.zip" \
+        Moxvane.exe LICENSE README.txt
+}
+
+# One list for all: the zips, each exe under its bundle's name, BUILDINFO.
+release_checksums() {
+    local out=$1 stages=$2 version=$3
+    shift 3
+    local zips=("${@/#/Moxvane-$version-}") exes=("${@/%//Moxvane.exe}")
+    env --chdir="$out" sha256sum "${zips[@]/%/.zip}" >"$stages/SHA256SUMS"
+    env --chdir="$stages" sha256sum "${exes[@]}" >>"$stages/SHA256SUMS"
+    env --chdir="$out" sha256sum BUILDINFO >>"$stages/SHA256SUMS"
+    mv "$stages/SHA256SUMS" "$out/SHA256SUMS"
 }
 
 # " NAME (= VERSION)" for each of the packages installed here, a line each.
