@@ -205,7 +205,6 @@ make_root() {
 }
 
 run() {
-    [ -f "$home/ready" ] || fail "the $arch Debian is not made yet: run foreign-wine.sh $arch make"
     if [ "$emulated" = yes ]; then
         set -- env LD_PRELOAD="$trap_number" "$@"
     fi
@@ -243,6 +242,7 @@ case "${2:-}" in
         ;;
     run)
         shift 2
+        [ -f "$home/ready" ] || fail "the $arch Debian is not made yet: run foreign-wine.sh $arch make"
         "enable_$arch"
         check_namespace
         run "$@"

@@ -4,8 +4,10 @@
 #                      NAME is the command's, or fail_name where it sets one
 #   on_exit COMMAND [ARG...]
 #                      runs COMMAND with its arguments, as they are now, when
-#                      the shell exits, before those added earlier; the exit
-#                      status is in $exit_status, and stays the shell's
+#                      this shell exits, before those it added earlier; the
+#                      exit status is in $exit_status, and stays the shell's.
+#                      A subshell ($(...), ( )) that adds one runs only its
+#                      own: those of the shell it came from are not its to run
 fail() {
     echo "${fail_name:-$(basename "$0" .sh)}: $*" >&2
     exit 1
@@ -15,16 +17,18 @@ declare -ga exit_handlers  # kept where a second library sources this one
 on_exit() {
     local handler
     printf -v handler '%q ' "$@"
-    exit_handlers=("$handler" "${exit_handlers[@]}")
+    exit_handlers=("$BASHPID $handler" "${exit_handlers[@]}")
     trap run_exit_handlers EXIT
 }
 
 # A clean-up that fails does not keep the others from running.
 run_exit_handlers() {
     exit_status=$?
-    local handler
-    for handler in "${exit_handlers[@]}"; do
-        eval "$handler" || true
+    local entry
+    for entry in "${exit_handlers[@]}"; do
+        if [ "${entry%% *}" = "$BASHPID" ]; then
+            eval "${entry#* }" || true
+        fi
     done
     return "$exit_status"
 }
