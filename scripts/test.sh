@@ -4,9 +4,10 @@
 # x64 with mingw-w64 GCC (first, so that its result comes within minutes),
 # for x64 with clang and lld, for x86 with GCC under the Wine of an i386
 # Debian, and for ARM64 with clang 19 under the Wine of an arm64 Debian on
-# qemu-user; then lint and the release check. TEST_TIME on 2 cores from a
-# clean clone. A build whose programs cannot start here is only compiled,
-# with its loud line (lib/runs-here.sh).
+# qemu-user; then lint and the release check. About 22 minutes on 2 cores
+# from a clean clone with nothing installed, about 12 for a second run. A
+# build whose programs cannot start here is only compiled, with its loud line
+# (lib/runs-here.sh).
 # MOXVANE_SUITES picks some of "x64 clang x86 arm64 lint release" (default
 # all; CI runs all).
 set -euo pipefail
