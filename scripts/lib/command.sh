@@ -7,7 +7,8 @@
 #                      this shell exits, before those it added earlier; the
 #                      exit status is in $exit_status, and stays the shell's.
 #                      A subshell ($(...), ( )) that adds one runs only its
-#                      own: those of the shell it came from are not its to run
+#                      own: those of the shell it came from are not its to run.
+#                      One already added by this shell is not added again.
 fail() {
     echo "${fail_name:-$(basename "$0" .sh)}: $*" >&2
     exit 1
@@ -17,7 +18,14 @@ declare -ga exit_handlers  # kept where a second library sources this one
 on_exit() {
     local handler
     printf -v handler '%q ' "$@"
-    exit_handlers=("$BASHPID $handler" "${exit_handlers[@]}")
+    handler="$BASHPID $handler"
+    local added
+    for added in "${exit_handlers[@]}"; do
+        if [ "$added" = "$handler" ]; then
+            return 0
+        fi
+    done
+    exit_handlers=("$handler" "${exit_handlers[@]}")
     trap run_exit_handlers EXIT
 }
 

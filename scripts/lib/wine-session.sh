@@ -23,8 +23,5 @@ wine_session_start() {
     wine_session_wine=${MOXVANE_FOREIGN_WINE:-}
     "$wine_lib/wine-prefix" "$WINEPREFIX"
     "$in_wine" wineserver -p 2>/dev/null || true  # already running for this prefix: keep it
-    if [ "${wine_session_ends:-}" != "$BASHPID" ]; then
-        wine_session_ends=$BASHPID
-        on_exit wine_session_end
-    fi
+    on_exit wine_session_end
 }
