@@ -8,9 +8,14 @@
 #   flipped byte makes it fail, and each signed program shows its window.
 # - Time-stamped by a server started here on 127.0.0.1: each exe verifies
 #   with its time stamp.
-# - verify-release.sh proves the unsigned, the signed and the time-stamped
-#   release from the source, and refuses a table of forged release folders,
-#   all but one before it builds anything, and an exe changed and signed
+# - verify-release.sh, in a scratch clone whose origin's main is this
+#   commit, proves the unsigned, the signed and the time-stamped release from
+#   the source, naming the signer or saying it is unsigned, and refuses a
+#   table of forged release folders before it builds anything: fork's refs,
+#   foreign, nested and padded signatures among them. It proves a release
+#   signed by another certificate naming that one, reads the folder once
+#   though a zip is swapped during the build, runs unzip, openssl,
+#   osslsigncode and cmake as no root, and refuses an exe changed and signed
 #   again.
 # - Unusable signing input, or a time-stamping server that cannot be
 #   reached, stops the release with a message and writes nothing.
@@ -21,6 +26,7 @@ repo=$PWD
 source scripts/lib/wine-session.sh
 source scripts/lib/release-build.sh
 work=$(mktemp -d /tmp/moxvane-check-release.XXXXXX)
+chmod 755 "$work"  # verify-release reads it as nobody
 on_exit rm -rf "$work"
 on_exit scripts/lib/timestamp-server stop "$work/tsa"
 passed=0 failed=0
@@ -43,7 +49,7 @@ exit_status() {
 
 # The bundles this machine builds, each with the build of the test suite that
 # made the same program.
-what_runs_here_for "${RELEASE_BUNDLES[@]}"
+for_bundles what_runs_here "${RELEASE_BUNDLES[@]}"
 mapfile -t bundles < <(buildable_bundles)
 
 # A copy of a release folder with each zip's files beside it, in its
@@ -155,22 +161,26 @@ stamped() {
     done
 }
 
-# verify-release.sh on a folder: its exit status and its verdict, the last
-# line it prints; its whole output where the verdict is not the one expected.
+# verify-release.sh on a folder, in the scratch clone, with the variables
+# given: its exit status and its verdict, the last line it prints.
 verdict_of() {
     local status=0
-    scripts/verify-release.sh "$1" >"$work/verify-release.log" 2>&1 || status=$?
+    (cd "$work/clone" && env "${@:2}" "$repo/scripts/verify-release.sh" "$1") >"$work/verify-release.log" 2>&1 ||
+        status=$?
     echo "$status $(tail -n 1 "$work/verify-release.log")"
 }
 
+# Proved, and what it says of the signature: "unsigned", "signed by", or
+# "time-stamped"; its whole output where not.
 verified() {
-    local name=$1 release=$2 verdict
+    local name=$1 release=$2 said=$3 verdict
     verdict=$(verdict_of "$release")
-    if [[ $verdict == "0 verify-release: PROVED: "* ]]; then
-        check "verify-release proves the $name release" proved proved
-        grep 'signed by' "$work/verify-release.log" | sed 's/^/  /' || true
+    if [[ $verdict == "0 verify-release: PROVED: "*"holds no later version" ]] &&
+        grep -q ": $said" "$work/verify-release.log"; then
+        check "verify-release proves the $name release, saying $said" proved proved
+        grep -e 'signed by' -e 'time-stamped' "$work/verify-release.log" | sed 's/^/  /' || true
     else
-        check "verify-release proves the $name release" proved "$verdict"
+        check "verify-release proves the $name release, saying $said" proved "$verdict"
         cat "$work/verify-release.log"
     fi
 }
@@ -190,13 +200,16 @@ forge() {
 }
 
 sums_anew() {
-    local file files=()
-    for file in Moxvane-*.zip BUILDINFO; do
-        if [ -f "$file" ] && [ ! -L "$file" ]; then
-            files+=("$file")
+    local bundle present=() stage=$work/sums-stage
+    rm -rf "$stage"
+    for bundle in "${RELEASE_BUNDLES[@]}"; do
+        if [ -f "$(echo Moxvane-*-"$bundle".zip)" ]; then
+            mkdir -p "$stage/$bundle"
+            unzip -p Moxvane-*-"$bundle".zip Moxvane.exe >"$stage/$bundle/Moxvane.exe" 2>/dev/null || true
+            present+=("$bundle")
         fi
     done
-    sha256sum -- "${files[@]}" >SHA256SUMS
+    release_checksums . "$stage" "$version" "${present[@]}" 2>/dev/null || true
 }
 
 set_field() {
@@ -225,18 +238,32 @@ close_zip() {
     rm -rf z
 }
 
-# This commit with a build that would run a command, kept out of every
-# branch: verify-release must refuse it before anything of it runs.
+# A scratch clone whose origin's main is this commit; a fork's tag and a
+# fork's main, as reviewing a pull request brings them, hold commits of
+# their own, as does no ref at all; a replace ref swaps this commit for one.
+make_clone() {
+    local clone=(git -C "$work/clone")
+    git init -q "$work/clone"
+    "${clone[@]}" remote add origin "$repo"
+    "${clone[@]}" fetch -q origin "+HEAD:refs/remotes/origin/main"
+    outside_commit=$(commit_outside_main "no ref")
+    "${clone[@]}" tag v9.99 "$(commit_outside_main "a fork's tag")"
+    "${clone[@]}" update-ref refs/remotes/alice/main "$(commit_outside_main "a fork's main")"
+    "${clone[@]}" replace "$(git rev-parse HEAD)" "$outside_commit"  # would build that one in its place
+}
+
+# This commit with a build that would run a command: verify-release must
+# refuse it before anything of it runs.
 commit_outside_main() {
-    local blob tree
+    local clone=(git -C "$work/clone") blob tree
     blob=$( (echo "execute_process(COMMAND touch $work/the-forgers-command-ran)"
-        git show HEAD:CMakeLists.txt) | git hash-object -w --stdin)
-    GIT_INDEX_FILE=$work/other-index git read-tree HEAD
-    GIT_INDEX_FILE=$work/other-index git update-index --cacheinfo "100644,$blob,CMakeLists.txt"
-    tree=$(GIT_INDEX_FILE=$work/other-index git write-tree)
+        git show HEAD:CMakeLists.txt) | "${clone[@]}" hash-object -w --stdin)
+    GIT_INDEX_FILE=$work/other-index "${clone[@]}" read-tree origin/main
+    GIT_INDEX_FILE=$work/other-index "${clone[@]}" update-index --cacheinfo "100644,$blob,CMakeLists.txt"
+    tree=$(GIT_INDEX_FILE=$work/other-index "${clone[@]}" write-tree)
     GIT_AUTHOR_NAME=check-release GIT_AUTHOR_EMAIL=check-release@localhost \
         GIT_COMMITTER_NAME=check-release GIT_COMMITTER_EMAIL=check-release@localhost \
-        git commit-tree "$tree" -p HEAD -m "check-release: a forger's build"
+        "${clone[@]}" commit-tree "$tree" -p origin/main -m "check-release: a forger's build on $1"
 }
 
 tampered_win32_left_off() {
@@ -278,6 +305,20 @@ unlisted_zip() { cp Moxvane-*-win64.zip "Moxvane-win64 (1).zip"; }
 branch_as_commit() { set_field Commit main; }
 commit_twice() { sed -i 's/^\(Commit: .*\)$/\1\n\1/' BUILDINFO; }
 outside_main() { set_field Commit "$outside_commit"; }
+fork_tag() { set_field Commit "$(git -C "$work/clone" rev-parse v9.99)"; }
+fork_main() { set_field Commit "$(git -C "$work/clone" rev-parse alice/main)"; }
+nul_byte() { printf 'Format: 1.0\0\n' >>BUILDINFO; }
+no_last_line_end() { truncate -s -1 BUILDINFO; }
+# The signed win64 exe replaced by EXE, in win64's zip alone.
+win64_exe() {
+    win64_alone
+    open_zip Moxvane-*-win64.zip
+    cp "$1" z/Moxvane.exe
+    close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt
+}
+foreign_signature() { win64_exe "$work/foreign-signature.exe"; }
+nested_signature() { win64_exe "$work/nested.exe"; }
+unauthenticated_blob() { win64_exe "$work/blob.exe"; }
 escapes() { sed -i 's/^\( cmake (= .*)\)$/\1\x1b[2K\rverify-release: PROVED/' BUILDINFO; }
 climbing_name() { mv Moxvane-*-win64.zip Moxvane-...zip; }
 symbolic_link() { ln -s /dev/zero SHA256SUMS.sig; }
@@ -292,12 +333,19 @@ forgeries=(
     "a bundle named twice|bundle_named_twice|REFUSED: BUILDINFO: Bundles: a bundle named twice"
     "a file added to a zip|file_added|not exactly Moxvane.exe LICENSE README.txt"
     "a changed README|readme_changed|its README.txt is not the one the sources of"
-    "an exe that is a symbolic link|exe_a_link|an entry that is no regular Unix file"
+    "an exe that is a symbolic link|exe_a_link|REFUSED: win64/Moxvane.exe: not a Windows program"
     "two entries of one name|two_entries_of_one_name|holds Moxvane.exe LICENSE README.txt Moxvane.exe, not exactly"
     "an unlisted zip|unlisted_zip|not a file of a release"
     "a branch name as Commit|branch_as_commit|REFUSED: BUILDINFO: Commit: not a full commit id"
     "two Commit lines|commit_twice|REFUSED: BUILDINFO: Commit: given twice"
-    "a commit outside main whose build runs a command|outside_main|is on no main branch and under no tag here"
+    "a commit outside main whose build runs a command|outside_main|is not in the history of refs/remotes/origin/main"
+    "a commit of a fork's tag|fork_tag|is not in the history of refs/remotes/origin/main"
+    "a commit of a fork's main|fork_main|is not in the history of refs/remotes/origin/main"
+    "a NUL byte in BUILDINFO|nul_byte|REFUSED: BUILDINFO: control characters, NUL bytes"
+    "BUILDINFO without a last line end|no_last_line_end|REFUSED: BUILDINFO: its last line has no line end"
+    "another build's signature on the exe|foreign_signature|signature was made for other bytes than this exe's"
+    "a nested second signature|nested_signature|REFUSED: win64/Moxvane.exe: a nested second signature"
+    "unauthenticated data in the signature|unauthenticated_blob|REFUSED: win64/Moxvane.exe: unauthenticated data"
     "escapes in BUILDINFO|escapes|REFUSED: BUILDINFO: control characters"
     "a zip name that climbs out of the folder|climbing_name|REFUSED: Moxvane-...zip: not a file of a release"
     "a symbolic link beside the files|symbolic_link|REFUSED: SHA256SUMS.sig: a symbolic link"
@@ -308,7 +356,6 @@ forgeries=(
 # Each refused with its reason, and nothing of the folder printed raw.
 refused_forgeries() {
     local row name forgery expected folder verdict escapes
-    outside_commit=$(commit_outside_main)
     for row in "${forgeries[@]}"; do
         IFS='|' read -r name forgery expected <<<"$row"
         folder=$(forge "$work/first" "$forgery")
@@ -325,24 +372,34 @@ refused_forgeries() {
         "$(if [ -e "$work/the-forgers-command-ran" ]; then echo ran; else echo absent; fi)"
 }
 
-# A signed exe with one byte of its code changed and signed again with the
-# same certificate: it passes every check before the build, and the rebuild
-# with its signature attached differs.
-resigned_win64() {
-    win64_alone
-    open_zip Moxvane-*-win64.zip
-    cp "$work/resigned.exe" z/Moxvane.exe
-    close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt
+# Signatures to forge with: the signed win64 exe with a byte of its code
+# changed and signed again with the same certificate; the unsigned one with
+# that signature attached; the signed one with a second signature nested in
+# it, or unauthenticated data added; the unsigned one signed by another
+# certificate, the publisher's riding along.
+odd_signatures() {
+    local signed=$work/signed.unpacked/win64/Moxvane.exe unsigned=$work/first.unpacked/win64/Moxvane.exe
+    local sign=(osslsigncode sign -h sha256 -n Moxvane -time "$(git log -1 --format=%ct HEAD)")
+    osslsigncode remove-signature -in "$signed" -out "$work/changed.exe" >/dev/null
+    flip_code_byte "$work/changed.exe"
+    "${sign[@]}" -pkcs12 "$work/signing.p12" -readpass "$work/password" -in "$work/changed.exe" \
+        -out "$work/resigned.exe" >/dev/null
+    osslsigncode extract-signature -in "$work/resigned.exe" -out "$work/resigned.signature" >/dev/null
+    osslsigncode attach-signature -sigin "$work/resigned.signature" -in "$unsigned" \
+        -out "$work/foreign-signature.exe" >/dev/null 2>&1 || true  # it says "Signature mismatch"
+    openssl req -x509 -newkey rsa:2048 -noenc -keyout "$work/other-key.pem" -out "$work/other.pem" \
+        -days 30 -subj "/CN=Moxvane other signer" 2>/dev/null
+    "${sign[@]}" -certs "$work/other.pem" -key "$work/other-key.pem" -nest -in "$signed" \
+        -out "$work/nested.exe" >/dev/null
+    osslsigncode add -addUnauthenticatedBlob -in "$signed" -out "$work/blob.exe" >/dev/null
+    cat "$work/other.pem" "$work/cert.pem" >"$work/riding-along.pem"
+    "${sign[@]}" -certs "$work/riding-along.pem" -key "$work/other-key.pem" -in "$unsigned" \
+        -out "$work/riding-along.exe" >/dev/null
 }
 
+resigned_win64() { win64_exe "$work/resigned.exe"; }
 resigned() {
     local folder verdict
-    osslsigncode remove-signature -in "$work/signed.unpacked/win64/Moxvane.exe" \
-        -out "$work/changed.exe" >/dev/null
-    flip_code_byte "$work/changed.exe"
-    osslsigncode sign -pkcs12 "$work/signing.p12" -readpass "$work/password" -h sha256 -n Moxvane \
-        -time "$(git log -1 --format=%ct HEAD)" -in "$work/changed.exe" -out "$work/resigned.exe" \
-        >/dev/null
     folder=$(forge "$work/signed" resigned_win64)
     verdict=$(verdict_of "$folder")
     if [[ $verdict == "1 verify-release: NOT REPRODUCED: "* ]]; then
@@ -351,15 +408,84 @@ resigned() {
         check "verify-release refuses an exe changed and signed again" \
             "1 verify-release: NOT REPRODUCED: ..." "$verdict"
     fi
-    grep 'differs from the build' "$work/verify-release.log" | sed 's/^/  /' || true
+    grep 'its Moxvane.exe' "$work/verify-release.log" | sed 's/^/  /' || true
+}
+
+# Stand-ins for the tools verify-release runs on the folder: each records
+# who ran it, then runs the real one; cmake first swaps the forged win64
+# zip for the bytes in $work/swap, where that exists, as a folder on a
+# share could change during the build.
+make_shims() {
+    local name
+    mkdir "$work/shims"
+    touch "$work/uids"
+    chmod 666 "$work/uids"
+    for name in cmake unzip openssl osslsigncode; do
+        cat >"$work/shims/$name" <<SHIM
+#!/bin/sh
+echo "$name \$(id -u)" >>"$work/uids"
+if [ $name = cmake ] && [ -f "$work/swap" ]; then cat "$work/swap" >"$work/forged/Moxvane-$version-win64.zip"; fi
+exec $(command -v "$name") "\$@"
+SHIM
+        chmod 755 "$work/shims/$name"
+    done
+}
+
+# Signed by another certificate, the publisher's riding along: proved, the
+# signer named, though its zip is swapped during the build; the tools that
+# read the folder never run as root.
+riding_along_exe() { win64_exe "$work/riding-along.exe"; }
+riding_along() {
+    local folder original verdict signers
+    make_shims
+    folder=$(forge "$work/signed" riding_along_exe)
+    original=$(cd "$folder" && sha256sum Moxvane-*-win64.zip)
+    cp "$work/first/Moxvane-$version-win32.zip" "$work/swap"
+    chmod a+w "$folder/Moxvane-$version-win64.zip"
+    verdict=$(verdict_of "$folder" PATH="$work/shims:$PATH")
+    rm "$work/swap"
+    signers=$(grep 'signed by' "$work/verify-release.log" | grep -c 'subject=CN=Moxvane other signer' || true)
+    check "verify-release proves a release signed by another certificate, naming that one" \
+        "0 verify-release: PROVED, 1 named" "${verdict%%: every byte*}, $signers named"
+    check "verify-release reads the folder once: a zip swapped during the build changes nothing" \
+        "swapped, listed as it was" "$(if [ "$(cd "$folder" && sha256sum Moxvane-*-win64.zip)" != "$original" ]; then echo -n swapped; fi
+            if grep -qxF "$original" "$work/verify-release.log"; then echo ", listed as it was"; fi)"
+    check "verify-release runs unzip, openssl, osslsigncode and cmake, and never as root" \
+        "cmake openssl osslsigncode unzip, root 0 times" \
+        "$(cut -d ' ' -f 1 "$work/uids" | sort -u | paste -sd ' ' -), root $(grep -c ' 0$' "$work/uids" || true) times"
+}
+
+# Root in a clone that another user owns: git refuses it, and verify-release
+# says so with git's reason.
+other_owner() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "skipped: verify-release as root in a clone another user owns (not run as root)"
+        return 0
+    fi
+    local verdict
+    chown -R nobody "$work/clone"
+    verdict=$(verdict_of "$work/first")
+    chown -R 0:0 "$work/clone"
+    if [[ $verdict == "2 verify-release: CANNOT VERIFY HERE: git refuses this clone: "*"dubious ownership"* ]]; then
+        check "verify-release, as root in a clone another user owns, gives git's reason" said said
+    else
+        check "verify-release, as root in a clone another user owns, gives git's reason" \
+            "2 ... dubious ownership ..." "$verdict"
+    fi
 }
 
 # The three genuine releases proved, every forged one refused.
 proved() {
-    verified unsigned "$work/first"
-    verified signed "$work/signed"
-    verified time-stamped "$work/stamped"
+    version=$(echo "$work"/first/Moxvane-*-win64.zip)
+    version=${version##*/Moxvane-} version=${version%-win64.zip}
+    make_clone
+    odd_signatures
+    verified unsigned "$work/first" unsigned
+    verified signed "$work/signed" "signed by"
+    verified time-stamped "$work/stamped" "time-stamped"
     refused_forgeries
+    riding_along
+    other_owner
     resigned
 }
 

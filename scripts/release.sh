@@ -125,7 +125,7 @@ if [ -n "$signing_file" ]; then
     check_signing_input
 fi
 scripts/install-deps.sh
-what_runs_here_for "${RELEASE_BUNDLES[@]}"
+for_bundles what_runs_here "${RELEASE_BUNDLES[@]}"
 mapfile -t bundles < <(buildable_bundles)
 commit=$(git rev-parse HEAD)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")

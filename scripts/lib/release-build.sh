@@ -3,7 +3,8 @@
 # Moxvane.exe is built, so that anyone can build it again from the same
 # commit and get the same bytes, and the record of what shaped those bytes
 # (BUILDINFO, after Debian's .buildinfo).
-#   what_runs_here_for BUNDLE...   what_runs_here for their builds
+#   for_bundles what_runs_here|what_compiles_here BUNDLE...
+#                                  that answer for the bundles' builds
 #   buildable_bundles              those this machine can build, a line each
 #   release_build BUNDLE SOURCE DIR TARGET...
 #                                  configures SOURCE in DIR with the release's
@@ -17,26 +18,24 @@
 #                                  OUT/SHA256SUMS of the zips, the staged
 #                                  exes and OUT/BUILDINFO
 #   write_buildinfo FILE COMMIT BUNDLE...
-#   buildinfo_field FILE NAME      one field's value; the tools' list is
-#                                  buildinfo_tools FILE, this machine's
-#                                  release_tools
 # shellcheck source=runs-here.sh
 source "$(dirname "${BASH_SOURCE[0]}")/runs-here.sh"
-# The Debian packages whose versions shape the exes: mingw-w64's headers,
-# run-time and import libraries, the compilers, linkers and resource
-# compilers, and the build system.
+# The Debian packages whose versions shape the shipped bytes: mingw-w64's
+# headers, run-time and import libraries, the compilers, linkers and
+# resource compilers, the build system, the signing tool and zip.
 release_packages=(mingw-w64-common mingw-w64-x86-64-dev mingw-w64-i686-dev
                   gcc-mingw-w64-base gcc-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-win32
                   gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
                   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-                  clang-19 lld-19 llvm-19 cmake)
+                  clang-19 lld-19 llvm-19 cmake osslsigncode zip)
 
-what_runs_here_for() {
-    local bundle builds=()
+for_bundles() {
+    local answer=$1 bundle builds=()
+    shift
     for bundle in "$@"; do
         builds+=("${BUILD_OF[$bundle]}")
     done
-    what_runs_here "${builds[@]}"
+    "$answer" "${builds[@]}"
 }
 
 buildable_bundles() {
@@ -137,13 +136,4 @@ write_buildinfo() {
             arm64_runtime_sources
         fi
     } >"$file"
-}
-
-buildinfo_field() {
-    sed -n "s/^$2: //p" "$1"
-}
-
-# The tools' list of a BUILDINFO file, as release_tools prints it.
-buildinfo_tools() {
-    sed -n '/^Installed-Build-Tools:$/,/^[^ ]/ { /^ /p }' "$1"
 }

@@ -11,6 +11,9 @@
 #                             MOXVANE_FOREIGN_WINE (empty: this machine's)
 #   RELEASE_BUNDLES           the release's bundles, in their order
 #   BUILD_OF[BUNDLE]          the build each bundle comes from
+#   what_compiles_here BUILD...
+#                             sets COMPILES and WHY_NOT alone (for ARM64:
+#                             its run-time built once, a few minutes)
 #   what_runs_here BUILD...   answers for the builds named, making what they
 #                             need first (once: under a minute for x86, a few
 #                             for ARM64), and prints the loud line of each
@@ -50,39 +53,13 @@ RELEASE_BUNDLES=(win64 win32 arm64)
 declare -A BUILD_OF=([win64]=x64 [win32]=x86 [arm64]=arm64)
 declare -A COMPILES RUNS WHY_NOT
 
-# x64 is what the required set-up installs.
-answer_x64() {
-    COMPILES[x64]=yes RUNS[x64]=yes WHY_NOT[x64]=
-}
+# x64 and x86 compile with what the required set-up installs.
+compiles_x64() { COMPILES[x64]=yes; }
+compiles_x86() { COMPILES[x86]=yes; }
 
-# The build's Debian made, then its Wine really started through
-# foreign-wine.sh run.
-answer_foreign_wine() {
-    local build=$1 arch=${WINE_OF[$1]} answer status=0
-    answer=$(mktemp)
-    "$runs_here_repo/scripts/foreign-wine.sh" "$arch" make 2>&1 | tee "$answer" >&2 || status=$?
-    if [ "$status" -eq 0 ]; then
-        "$runs_here_repo/scripts/foreign-wine.sh" "$arch" run "$(wine_loader "$arch")" --version \
-            >"$answer" 2>&1 || status=$?
-    fi
-    if [ "$status" -eq 0 ]; then
-        RUNS[$build]=yes WHY_NOT[$build]=
-    else
-        RUNS[$build]=no WHY_NOT[$build]="no $arch Debian whose Wine runs here ($(tail -n 1 "$answer"))"
-    fi
-    rm -f "$answer"
-}
-
-# The i686 compiler is required; the i386 Debian runs the programs.
-answer_x86() {
-    COMPILES[x86]=yes
-    answer_foreign_wine x86
-}
-
-# The ARM64 tools and the run-time built from Debian's sources; then the
-# arm64 Debian runs the programs.
-answer_arm64() {
-    COMPILES[arm64]=no RUNS[arm64]=no
+# The ARM64 tools and the run-time built from Debian's sources.
+compiles_arm64() {
+    COMPILES[arm64]=no
     local reasons=$runs_here_repo/build/arm64-not-installed.txt
     if [ -f "$reasons" ]; then
         WHY_NOT[arm64]="the ARM64 tools are not installed: $(cat "$reasons")"
@@ -95,16 +72,54 @@ answer_arm64() {
         return 0
     fi
     COMPILES[arm64]=yes
-    answer_foreign_wine arm64
 }
 
+# The build's Debian made, then its Wine really started through
+# foreign-wine.sh run.
+answer_foreign_wine() {
+    local build=$1 arch=${WINE_OF[$1]} answer status=0
+    answer=$(mktemp)
+    # Its own status, whatever the caller's shell options: no pipe.
+    "$runs_here_repo/scripts/foreign-wine.sh" "$arch" make >"$answer" 2>&1 || status=$?
+    cat "$answer" >&2
+    if [ "$status" -eq 0 ]; then
+        "$runs_here_repo/scripts/foreign-wine.sh" "$arch" run "$(wine_loader "$arch")" --version \
+            >"$answer" 2>&1 || status=$?
+    fi
+    if [ "$status" -eq 0 ]; then
+        RUNS[$build]=yes
+    else
+        WHY_NOT[$build]="no $arch Debian whose Wine runs here ($(tail -n 1 "$answer"))"
+    fi
+    rm -f "$answer"
+}
+
+what_compiles_here() {
+    local build
+    for build in "$@"; do
+        WHY_NOT[$build]=
+        "compiles_$build"
+        if [ "${COMPILES[$build]}" = no ]; then
+            echo "!!!!! $build: NOT BUILT: ${WHY_NOT[$build]} !!!!!" >&2
+        fi
+    done
+}
+
+# This machine's Wine runs the x64 programs; the others' Debians theirs.
 what_runs_here() {
     local build
     for build in "$@"; do
-        "answer_$build"
+        what_compiles_here "$build"
+        RUNS[$build]=no
         if [ "${COMPILES[$build]}" = no ]; then
-            echo "!!!!! $build: NOT BUILT: ${WHY_NOT[$build]} !!!!!" >&2
-        elif [ "${RUNS[$build]}" = no ]; then
+            continue
+        fi
+        if [ -z "${WINE_OF[$build]}" ]; then
+            RUNS[$build]=yes
+        else
+            answer_foreign_wine "$build"
+        fi
+        if [ "${RUNS[$build]}" = no ]; then
             echo "!!!!! $build: COMPILED ONLY, ITS PROGRAMS CANNOT START HERE: ${WHY_NOT[$build]} !!!!!" >&2
         fi
     done
