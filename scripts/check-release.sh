@@ -203,13 +203,13 @@ sums_anew() {
     local bundle present=() stage=$work/sums-stage
     rm -rf "$stage"
     for bundle in "${RELEASE_BUNDLES[@]}"; do
-        if [ -f "$(echo Moxvane-*-"$bundle".zip)" ]; then
+        if [ -f "Moxvane-$version-$bundle.zip" ]; then
             mkdir -p "$stage/$bundle"
-            unzip -p Moxvane-*-"$bundle".zip Moxvane.exe >"$stage/$bundle/Moxvane.exe" 2>/dev/null || true
+            unzip -p "Moxvane-$version-$bundle.zip" Moxvane.exe >"$stage/$bundle/Moxvane.exe" 2>/dev/null || true
             present+=("$bundle")
         fi
     done
-    release_checksums . "$stage" "$version" "${present[@]}" 2>/dev/null || true
+    release_checksums . "$stage" "$version" "${present[@]}"
 }
 
 set_field() {

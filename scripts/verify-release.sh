@@ -254,29 +254,31 @@ number_at() {
     od -An -tu"$3" -j"$2" -N"$3" "$1" | tr -d ' '
 }
 
-# A PE image's certificate table, "OFFSET SIZE" (0 0 where unsigned); fails
-# where the file is no PE image or the table lies outside it.
+# A PE image's certificate table, "OFFSET SIZE" (0 0 where unsigned), or
+# nothing where the file is no PE image or the table lies outside it.
 certificate_table() {
-    local file=$1 size pe directory offset length
+    local file=$1 size pe signature magic directory=0 offset length
     size=$(stat -c %s "$file")
     if [ "$size" -lt 512 ]; then
-        return 1
+        return 0
     fi
     pe=$(number_at "$file" 60 4)
-    if [ "$pe" -gt $((size - 256)) ] || [ "$(number_at "$file" "$pe" 4)" != 17744 ]; then
-        return 1
+    if [ "$pe" -gt $((size - 256)) ]; then
+        return 0
     fi
-    case $(number_at "$file" $((pe + 24)) 2) in
-        267) directory=$((pe + 120)) ;;
-        523) directory=$((pe + 136)) ;;
-        *) return 1 ;;
+    signature=$(number_at "$file" "$pe" 4)
+    magic=$(number_at "$file" $((pe + 24)) 2)
+    case $signature/$magic in
+        17744/267) directory=$((pe + 120)) ;;
+        17744/523) directory=$((pe + 136)) ;;
+        *) return 0 ;;
     esac
     offset=$(number_at "$file" $((directory + 32)) 4)
     length=$(number_at "$file" $((directory + 36)) 4)
-    if [ $((offset + length)) -gt "$size" ]; then
-        return 1
+    if [ "$length" -eq 0 ] || { [ "$offset" -ge 512 ] && [ "$length" -ge 16 ] &&
+        [ $((offset + length)) -le "$size" ]; }; then
+        echo "$offset $length"
     fi
-    echo "$offset $length"
 }
 
 # A signature as a release holds one: a single WIN_CERTIFICATE of PKCS#7
@@ -285,15 +287,20 @@ certificate_table() {
 # time stamp.
 judge_signature() {
     local bundle=$1 exe=$work/released/$1/Moxvane.exe name=$1/Moxvane.exe table offset size length
-    table=$(certificate_table "$exe") || refuse "$name" "not a Windows program"
+    table=$(certificate_table "$exe")
+    if [ -z "$table" ]; then
+        refuse "$name" "not a Windows program"
+    fi
     read -r offset size <<<"$table"
     if [ "$size" -eq 0 ]; then
         echo "$name: unsigned"
         return 0
     fi
+    local kind
     length=$(number_at "$exe" "$offset" 4)
-    if [ "$(number_at "$exe" $((offset + 4)) 4)" != 131584 ] || [ "$length" -le 8 ] ||
-        [ $(((length + 7) / 8 * 8)) -ne "$size" ] || [ "$size" -gt "$MAX_TEXT_BYTES" ]; then
+    kind=$(number_at "$exe" $((offset + 4)) 4)
+    if [ "$kind" != 131584 ] || [ "$length" -le 8 ] || [ $(((length + 7) / 8 * 8)) -ne "$size" ] ||
+        [ "$size" -gt "$MAX_TEXT_BYTES" ]; then
         refuse "$name" "its certificate table is not one Authenticode signature of at most 64 KiB"
     fi
     local signature=$work/$bundle
