@@ -306,6 +306,17 @@ judge_signature() {
     local signature=$work/$bundle
     dd if="$exe" of="$signature.table" iflag=skip_bytes,count_bytes skip="$offset" count="$size" status=none
     tail -c +9 "$signature.table" | head -c $((length - 8)) >"$signature.p7"
+    # The PKCS#7 alone: its DER length from its header; only zeros may pad it.
+    local bytes der=0
+    read -r -a bytes < <(od -An -tu1 -N4 "$signature.p7")
+    if [ "${bytes[0]}" = 48 ] && [ "${bytes[1]}" = 130 ]; then
+        der=$((4 + bytes[2] * 256 + bytes[3]))
+    fi
+    if [ "$der" -eq 0 ] || [ "$der" -gt $((length - 8)) ] ||
+        [ "$(tail -c +$((der + 1)) "$signature.p7" | tr -d '\0' | wc -c)" -ne 0 ]; then
+        refuse "$name" "its certificate table holds more than one PKCS#7 signature"
+    fi
+    truncate -s "$der" "$signature.p7"
     openssl asn1parse -inform DER -in "$signature.p7" >"$signature.asn1" 2>&1 ||
         refuse "$name" "its signature is no DER: $(visible "$(tail -n 1 "$signature.asn1")")"
     unsigned_attributes "$name" "$signature"
@@ -353,7 +364,6 @@ check_shape() {
     local shape
     shape=$(awk '{ match($0, /:d=[0-9]+/); depth = substr($0, RSTART + 3, RLENGTH - 3) + 0
             kind = $0; sub(/^[^:]*:[^:]*(prim|cons): */, "", kind); sub(/  .*$/, "", kind); sub(/ *$/, "", kind) }
-        depth == 0 && kind == "EOC" { next }  # zeros that pad the table
         depth == 3 { certificates = (kind == "cont [ 0 ]") }
         depth == 5 { unsigned = (kind == "cont [ 1 ]") }
         (depth <= 5 && !(certificates && depth > 3)) || (unsigned && depth <= 8) { print depth " " kind }' \
