@@ -125,6 +125,11 @@ build_trap_number() {
 # left by an older set-up with another qemu is replaced.
 enable_i386() {
     local state
+    # An entry left by another work tree or root would start the probe under
+    # qemu and pass it off as the kernel's own: it must be seen to be replaced.
+    if [ ! -f "$binfmt/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
+    fi
     state=$(cat "$i386_entry" 2>/dev/null || true)
     if [[ $state == enabled*"interpreter $qemu_i386"$'\n'* ]]; then
         emulated=yes
