@@ -314,6 +314,7 @@ win64_exe() {
     win64_alone
     open_zip Moxvane-*-win64.zip
     cp "$1" z/Moxvane.exe
+    touch -r z/LICENSE z/Moxvane.exe  # the release's time, as release.sh zips it
     close_zip "$(echo Moxvane-*-win64.zip)" Moxvane.exe LICENSE README.txt
 }
 foreign_signature() { win64_exe "$work/foreign-signature.exe"; }
