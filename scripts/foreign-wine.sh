@@ -43,10 +43,17 @@ usage() {
     exit 2
 }
 
+# binfmt_misc, mounted where it can be, before any entry is read: one left by
+# another work tree or root would otherwise go unseen (in a chroot whose
+# /proc has it unmounted), start the i386 probe under qemu and pass it off as
+# the kernel's own.
 mount_binfmt_misc() {
     if [ ! -f "$binfmt/register" ]; then
-        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || fail "binfmt_misc cannot be mounted here"
+        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
     fi
+}
+need_binfmt_misc() {
+    [ -f "$binfmt/register" ] || fail "binfmt_misc cannot be mounted here"
 }
 
 # Debian registers qemu-aarch64 with the F flag, so the root needs no copy
@@ -54,7 +61,7 @@ mount_binfmt_misc() {
 enable_arm64() {
     local entry=$binfmt/qemu-aarch64 state
     [ -x /usr/bin/qemu-aarch64-static ] || fail "qemu-user-static is not installed"
-    mount_binfmt_misc
+    need_binfmt_misc
     state=$(cat "$entry" 2>/dev/null || true)
     if [[ $state != enabled* ]]; then
         update-binfmts --enable qemu-aarch64 >/dev/null 2>&1 ||
@@ -125,11 +132,6 @@ build_trap_number() {
 # left by an older set-up with another qemu is replaced.
 enable_i386() {
     local state
-    # An entry left by another work tree or root would start the probe under
-    # qemu and pass it off as the kernel's own: it must be seen to be replaced.
-    if [ ! -f "$binfmt/register" ]; then
-        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
-    fi
     state=$(cat "$i386_entry" 2>/dev/null || true)
     if [[ $state == enabled*"interpreter $qemu_i386"$'\n'* ]]; then
         emulated=yes
@@ -146,7 +148,7 @@ enable_i386() {
     if [ "$status" -eq 0 ]; then
         return 0
     fi
-    mount_binfmt_misc
+    need_binfmt_misc
     fetch_qemu_i386
     build_trap_number
     emulated=yes
@@ -239,6 +241,7 @@ case "${2:-}" in
         if [ "$arch" = i386 ]; then
             write_i386_probe
         fi
+        mount_binfmt_misc
         "enable_$arch"
         check_namespace
         if [ ! -f "$home/ready" ]; then
@@ -248,6 +251,7 @@ case "${2:-}" in
     run)
         shift 2
         [ -f "$home/ready" ] || fail "the $arch Debian is not made yet: run foreign-wine.sh $arch make"
+        mount_binfmt_misc
         "enable_$arch"
         check_namespace
         run "$@"

@@ -72,13 +72,14 @@ run_unprivileged() {
     if [ "$uid" -eq 0 ]; then
         cannot_verify "VERIFY_USER is root: name an unprivileged user"
     fi
-    setpriv --reuid="$uid" --regid="$gid" --clear-groups -- test -r "$tool/scripts/verify-release.sh" ||
+    local as_user=(setpriv --reuid="$uid" --regid="$gid" --clear-groups --)
+    "${as_user[@]}" test -r "$tool/scripts/verify-release.sh" ||
         cannot_verify "$(visible "$user") cannot read $(visible "$tool"): run it from a clone others can read"
     what_compiles_here "${!PRESET_OF[@]}" >/dev/null 2>&1
     owned_work=$(mktemp -d /tmp/moxvane-verify.XXXXXX)
     git config --file "$owned_work/gitconfig" safe.directory "$clone"
     chown -R "$uid:$gid" "$owned_work"
-    setpriv --reuid="$uid" --regid="$gid" --clear-groups -- env -i PATH="$PATH" HOME="$owned_work" \
+    "${as_user[@]}" env -i PATH="$PATH" HOME="$owned_work" \
         GIT_CONFIG_GLOBAL="$owned_work/gitconfig" GIT_NO_REPLACE_OBJECTS=1 VERIFY_WORK="$owned_work" \
         bash "$tool/scripts/verify-release.sh" "$@" || status=$?
     said=yes
@@ -247,11 +248,6 @@ check_zip() {
         fi
     done
     judge_signature "$bundle"
-}
-
-# An unsigned little-endian number of SIZE (2 or 4) bytes at OFFSET.
-number_at() {
-    od -An -tu"$3" -j"$2" -N"$3" "$1" | tr -d ' '
 }
 
 # A PE image's certificate table, "OFFSET SIZE" (0 0 where unsigned), or

@@ -25,12 +25,17 @@ wine_loader() {
     fi
 }
 
+# An unsigned little-endian number of SIZE (2 or 4) bytes at OFFSET of FILE.
+number_at() {
+    od -An -tu"$3" -j"$2" -N"$3" "$1" | tr -d ' '
+}
+
 # The machine field of a PE file's header: 8664 for x64, 014c for x86, aa64
 # for ARM64.
 pe_machine() {
     local pe_header
-    pe_header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-    od -An -tx2 -j$((pe_header + 4)) -N2 "$1" | tr -d ' '
+    pe_header=$(number_at "$1" 60 4)
+    printf '%04x\n' "$(number_at "$1" $((pe_header + 4)) 2)"
 }
 
 # A prefix is made by one Wine (its ready file names it) and works only with
